@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Where the application's resources and disk-tool stand-ins live. The build
+// tree mirrors the installed layout: <prefix>/bin/<exe>,
+// <prefix>/share/<app>/resources and <prefix>/libexec/<app>, so both are found
+// relative to the running executable.
+namespace AppFolders {
+std::string ExecutableFolder();
+std::string Resources();
+std::string Tools();
+
+// Tests point these elsewhere; an empty text restores the default.
+void SetResourcesForTesting(const std::string& folder);
+void SetToolsForTesting(const std::string& folder);
+}  // namespace AppFolders

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Runs one command line through /bin/sh -c, synchronously: Execute returns
+// when the whole line has ended. stdin is /dev/null. The folder of the
+// disk-tool stand-ins (AppFolders::Tools) is appended to the end of PATH, so a real tool found
+// earlier on PATH wins.
+//
+// Result holds only what the command wrote to its standard output; the error
+// stream is kept apart in ErrorOutput, so a message such as "diskutil: not
+// found" never becomes part of a parsed result.
+class Shell {
+public:
+    void Execute(const std::string& commandLine);
+
+    const std::string& Result() const { return result_; }
+    const std::string& ErrorOutput() const { return errorOutput_; }
+    // Exit status of the line as the shell reports it (for a pipeline, that of
+    // its last command); 127 when the shell finds no such command, 128 + n when
+    // the shell itself was ended by signal n.
+    int ErrorCode() const { return errorCode_; }
+
+    // Tests replace the real shell with a script: it receives each command
+    // line and answers with output, error output and exit status. An empty
+    // function restores the real shell.
+    struct Outcome {
+        std::string output;
+        std::string errorOutput;
+        int status = 0;
+    };
+    using Script = std::function<Outcome(const std::string& commandLine)>;
+    static void SetScriptForTesting(Script script);
+
+private:
+    std::string result_;
+    std::string errorOutput_;
+    int errorCode_ = 0;
+};
