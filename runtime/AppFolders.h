@@ -6,6 +6,9 @@
 // tree mirrors the installed layout: <prefix>/bin/<exe>,
 // <prefix>/share/<app>/resources and <prefix>/libexec/<app>, so both are found
 // relative to the running executable.
+//
+// Folders come without "." or ".." parts and without a trailing slash. When
+// the executable cannot be located, all three are "".
 namespace AppFolders {
 std::string ExecutableFolder();
 std::string Resources();

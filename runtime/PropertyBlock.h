@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -38,6 +39,7 @@ using PropertyValue = std::variant<bool, int64_t, float, double, Color, std::str
 struct PropertySpec {
     std::string_view name;  // canonical spelling
     PropertyType type;
+    std::optional<PropertyValue> initial = {};  // otherwise the type's default
 };
 
 // The property list of one runtime class; lookups include the bases.
@@ -77,5 +79,5 @@ std::vector<PropertyEntry> DecodePropertyBlock(std::string_view block, const Pro
 void AppendPropertyEntry(std::string& block, std::string_view key, const PropertyValue& value,
                          const PropertyClass& cls);
 
-// The value a property holds before any block has set it.
-PropertyValue DefaultPropertyValue(PropertyType type);
+// The value a property holds before anything has set it.
+PropertyValue DefaultPropertyValue(const PropertySpec& spec);

@@ -6,7 +6,8 @@
 // Runs one command line through /bin/sh -c, synchronously: Execute returns
 // when the whole line has ended. stdin is /dev/null. The folder of the
 // disk-tool stand-ins (AppFolders::Tools) is appended to the end of PATH, so a real tool found
-// earlier on PATH wins.
+// earlier on PATH wins. The command gets no other descriptor of the
+// application and default signal handling.
 //
 // Result holds only what the command wrote to its standard output; the error
 // stream is kept apart in ErrorOutput, so a message such as "diskutil: not
@@ -19,7 +20,8 @@ public:
     const std::string& ErrorOutput() const { return errorOutput_; }
     // Exit status of the line as the shell reports it (for a pipeline, that of
     // its last command); 127 when the shell finds no such command, 128 + n when
-    // the shell itself was ended by signal n.
+    // the shell itself was ended by signal n. When the shell cannot be started
+    // at all it is 127 too, and ErrorOutput says why.
     int ErrorCode() const { return errorCode_; }
 
     // Tests replace the real shell with a script: it receives each command

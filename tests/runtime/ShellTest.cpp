@@ -1,0 +1,335 @@
+#include "runtime/AppFolders.h"
+#include "runtime/Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Restores an environment variable as it was, set or unset.
+class SavedVariable {
+public:
+    explicit SavedVariable(const char* name) : name_(name)
+    {
+        if (const char* value = std::getenv(name))
+            value_ = value;
+    }
+    ~SavedVariable()
+    {
+        if (value_)
+            setenv(name_.c_str(), value_->c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+    const std::optional<std::string>& Value() const { return value_; }
+
+private:
+    std::string name_;
+    std::optional<std::string> value_;
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "tarnvik-shell-XXXXXX").string();
+        if (mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        if (!path_.empty())
+            fs::remove_all(path_, ignored);
+    }
+    const fs::path& Path() const { return path_; }
+
+    void AddScript(const std::string& name, const std::string& body) const
+    {
+        const fs::path file = path_ / name;
+        std::ofstream(file) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    }
+
+private:
+    fs::path path_;
+};
+
+struct RunResult {
+    std::string output;
+    std::string errorOutput;
+    int status;
+};
+
+RunResult RunLine(const std::string& line)
+{
+    Shell shell;
+    shell.Execute(line);
+    return {shell.Result(), shell.ErrorOutput(), shell.ErrorCode()};
+}
+
+TEST(ShellStatus, IsTheStatusOfTheLine)
+{
+    const struct {
+        const char* line;
+        int status;
+    } cases[] = {
+        {"true", 0},
+        {"false", 1},
+        {"exit 3", 3},
+        {"exit 255", 255},
+        {"false | true", 0},
+        {"true | false", 1},
+        {"kill -KILL $$", 128 + 9},
+        {"kill -TERM $$", 128 + 15},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunLine(c.line).status, c.status) << c.line;
+}
+
+TEST(ShellStatus, MissingCommandGives127WithTheMessageOnTheErrorStream)
+{
+    const RunResult r = RunLine("tarnvik_no_such_command_here --list");
+    EXPECT_EQ(r.status, 127);
+    EXPECT_EQ(r.output, "");
+    EXPECT_NE(r.errorOutput.find("tarnvik_no_such_command_here"), std::string::npos) << r.errorOutput;
+}
+
+TEST(ShellStatus, ShellThatCannotStartGives127AndSaysWhy)
+{
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // With no descriptor left for the pipes the shell cannot be started.
+    rlimit tight = saved;
+    tight.rlim_cur = 3;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    Shell shell;
+    shell.Execute("echo unreachable");
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(shell.ErrorCode(), 127);
+    EXPECT_EQ(shell.Result(), "");
+    EXPECT_NE(shell.ErrorOutput().find("Too many open files"), std::string::npos) << shell.ErrorOutput();
+}
+
+TEST(ShellOutput, KeepsTheStreamsApartAndExact)
+{
+    const RunResult r = RunLine("printf 'one\\r\\ntwo\\0three\\n'; echo oops >&2; printf 'end'");
+    EXPECT_EQ(r.output, std::string("one\r\ntwo\0three\nend", 18));
+    EXPECT_EQ(r.errorOutput, "oops\n");
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(ShellOutput, EachExecuteStartsAfresh)
+{
+    Shell shell;
+    shell.Execute("echo out; echo err >&2; exit 4");
+    ASSERT_EQ(shell.Result(), "out\n");
+    ASSERT_EQ(shell.ErrorOutput(), "err\n");
+    ASSERT_EQ(shell.ErrorCode(), 4);
+
+    shell.Execute("true");
+    EXPECT_EQ(shell.Result(), "");
+    EXPECT_EQ(shell.ErrorOutput(), "");
+    EXPECT_EQ(shell.ErrorCode(), 0);
+}
+
+TEST(ShellOutput, SeveralMegabytesArriveWhole)
+{
+    const RunResult r = RunLine("head -c 5000000 /dev/zero | tr '\\0' a");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.output.size(), 5000000u);
+    EXPECT_EQ(r.output.find_first_not_of('a'), std::string::npos);
+}
+
+TEST(ShellOutput, BothStreamsFullAtOnceDoNotDeadlock)
+{
+    const RunResult r = RunLine(
+        "(head -c 3000000 /dev/zero | tr '\\0' e) >&2 &"
+        " head -c 4000000 /dev/zero | tr '\\0' o; wait");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.output.size(), 4000000u);
+    ASSERT_EQ(r.errorOutput.size(), 3000000u);
+    EXPECT_EQ(r.output.find_first_not_of('o'), std::string::npos);
+    EXPECT_EQ(r.errorOutput.find_first_not_of('e'), std::string::npos);
+}
+
+TEST(ShellChild, StdinIsEmpty)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = RunLine("cat");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+TEST(ShellChild, InheritsNoDescriptorsOfTheParent)
+{
+    // Opened without O_CLOEXEC on purpose: even such a descriptor stays home.
+    const int stray = open("/dev/null", O_RDONLY);
+    ASSERT_GE(stray, 3);
+    const RunResult r = RunLine("ls /proc/self/fd");
+    close(stray);
+    // 0 to 2 and the folder ls itself opened to list them.
+    EXPECT_EQ(r.output, "0\n1\n2\n3\n");
+}
+
+TEST(ShellChild, SignalsActNormallyEvenWhenTheParentIgnoresThem)
+{
+    // An application commonly ignores SIGPIPE; its commands must not inherit that.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction saved = {};
+    ASSERT_EQ(sigaction(SIGPIPE, &ignore, &saved), 0);
+    const RunResult r = RunLine("yes | head -n 2");
+    sigaction(SIGPIPE, &saved, nullptr);
+
+    EXPECT_EQ(r.output, "y\ny\n");
+    EXPECT_EQ(r.errorOutput, "");
+    EXPECT_EQ(r.status, 0);
+}
+
+// Tests that change PATH, the tool folder or the scripted shell put them back.
+class ShellEnvironment : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        AppFolders::SetToolsForTesting("");
+        Shell::SetScriptForTesting({});
+    }
+
+    SavedVariable path_{"PATH"};
+    TempFolder tools_;
+    TempFolder earlier_;
+};
+
+TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
+{
+    ASSERT_FALSE(tools_.Path().empty());
+    ASSERT_FALSE(earlier_.Path().empty());
+    AppFolders::SetToolsForTesting(tools_.Path().string());
+    tools_.AddScript("tarnvik_probe_tool", "echo stand-in \"$@\"");
+
+    RunResult r = RunLine("tarnvik_probe_tool -list");
+    EXPECT_EQ(r.output, "stand-in -list\n");
+    EXPECT_EQ(r.status, 0);
+
+    earlier_.AddScript("tarnvik_probe_tool", "echo real tool");
+    setenv("PATH", (earlier_.Path().string() + ":" + path_.Value().value_or("/usr/bin:/bin")).c_str(), 1);
+    r = RunLine("tarnvik_probe_tool -list");
+    EXPECT_EQ(r.output, "real tool\n");
+}
+
+TEST_F(ShellEnvironment, ChildPathIsTheParentsWithToolsAppended)
+{
+    AppFolders::SetToolsForTesting("/opt/tarnvik-tools");
+    const struct {
+        std::optional<std::string> parentPath;
+        std::string childPath;
+    } cases[] = {
+        {"/usr/bin:/bin", "/usr/bin:/bin:/opt/tarnvik-tools"},
+        {std::nullopt, "/usr/local/bin:/usr/bin:/bin:/opt/tarnvik-tools"},
+    };
+    for (const auto& c : cases) {
+        if (c.parentPath)
+            setenv("PATH", c.parentPath->c_str(), 1);
+        else
+            unsetenv("PATH");
+        // The shell finds no printf without a PATH, so use its own echo.
+        const RunResult r = RunLine("echo \"$PATH\"");
+        EXPECT_EQ(r.output, c.childPath + "\n") << c.parentPath.value_or("(unset)");
+
+        // The parent's own environment is left as it was.
+        const char* now = std::getenv("PATH");
+        EXPECT_EQ(now ? std::optional<std::string>(now) : std::nullopt, c.parentPath);
+    }
+}
+
+TEST_F(ShellEnvironment, OtherVariablesPassThrough)
+{
+    SavedVariable probe("TARNVIK_PROBE_VARIABLE");
+    setenv("TARNVIK_PROBE_VARIABLE", "a b=c", 1);
+    EXPECT_EQ(RunLine("echo \"$TARNVIK_PROBE_VARIABLE\"").output, "a b=c\n");
+}
+
+TEST_F(ShellEnvironment, ScriptAnswersInPlaceOfTheShellUntilRemoved)
+{
+    std::vector<std::string> lines;
+    Shell::SetScriptForTesting([&lines](const std::string& line) {
+        lines.push_back(line);
+        return Shell::Outcome{"scripted out", "scripted err", 5};
+    });
+
+    Shell shell;
+    shell.Execute("tarnvik_probe_tool -list");
+    EXPECT_EQ(lines, std::vector<std::string>{"tarnvik_probe_tool -list"});
+    EXPECT_EQ(shell.Result(), "scripted out");
+    EXPECT_EQ(shell.ErrorOutput(), "scripted err");
+    EXPECT_EQ(shell.ErrorCode(), 5);
+
+    Shell::SetScriptForTesting({});
+    shell.Execute("echo real");
+    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_EQ(shell.Result(), "real\n");
+    EXPECT_EQ(shell.ErrorOutput(), "");
+    EXPECT_EQ(shell.ErrorCode(), 0);
+}
+
+// The test executables live in <build>/bin, the stand-ins in
+// <build>/libexec/<app> and resources in <build>/share/<app>/resources.
+class AppFoldersTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        AppFolders::SetToolsForTesting("");
+        AppFolders::SetResourcesForTesting("");
+    }
+
+    static std::string Canonical(const char* path)
+    {
+        return fs::weakly_canonical(path).string();
+    }
+};
+
+TEST_F(AppFoldersTest, DefaultsLieBesideTheExecutable)
+{
+    EXPECT_EQ(AppFolders::ExecutableFolder(), Canonical(TARNVIK_BIN_DIR));
+    EXPECT_EQ(AppFolders::Tools(), Canonical(TARNVIK_TOOL_DIR));
+    EXPECT_EQ(AppFolders::Resources(), Canonical(TARNVIK_RESOURCE_DIR));
+    EXPECT_EQ(AppFolders::Tools().find(".."), std::string::npos);
+    EXPECT_NE(AppFolders::Tools().back(), '/');
+}
+
+TEST_F(AppFoldersTest, OverridesApplyUntilCleared)
+{
+    const std::string tools = AppFolders::Tools();
+    const std::string resources = AppFolders::Resources();
+
+    AppFolders::SetToolsForTesting("/tmp/tools");
+    AppFolders::SetResourcesForTesting("/tmp/resources");
+    EXPECT_EQ(AppFolders::Tools(), "/tmp/tools");
+    EXPECT_EQ(AppFolders::Resources(), "/tmp/resources");
+
+    AppFolders::SetToolsForTesting("");
+    AppFolders::SetResourcesForTesting("");
+    EXPECT_EQ(AppFolders::Tools(), tools);
+    EXPECT_EQ(AppFolders::Resources(), resources);
+}
+
+}  // namespace
