@@ -1,0 +1,69 @@
+#include "runtime/Application.h"
+
+#include "runtime/MenuItem.h"
+#include "runtime/Runtime.h"
+#include "runtime/Text.h"
+
+namespace {
+bool hiDPI = false;
+}
+
+Application::~Application() = default;
+
+void Application::SetVersionData(int64_t majorVersion, int64_t minorVersion, int64_t bugVersion,
+                                 int64_t nonReleaseVersion, int64_t stageCode, const std::string& longVersion,
+                                 const std::string& shortVersion, const std::string& packageInfo)
+{
+    RuntimeTrace("SetVersionData");
+    version_ = {majorVersion, minorVersion, bugVersion, nonReleaseVersion, stageCode,
+                longVersion,  shortVersion, packageInfo};
+}
+
+void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)
+{
+    RuntimeTrace("Application.MenuBar");
+    menuBar_ = bar;
+}
+
+void Application::AddMenuHandler(const std::string& name, MenuHandler handler)
+{
+    RuntimeTrace("AddMenuHandler " + name);
+    menuHandlers_.emplace_back(name, std::move(handler));
+}
+
+bool Application::DispatchMenuCommand(const std::string& name, int64_t index)
+{
+    CheckUIThread();
+    for (const auto& [bound, handler] : menuHandlers_)
+        if (TextEquals(bound, name)) {
+            const MenuHandler h = handler;  // the handler may rebind the table
+            return RuntimeCallHandler([&] { return h(index); });
+        }
+    return false;
+}
+
+void Application::SetSupportsHiDPI(bool supported)
+{
+    hiDPI = supported;
+}
+
+bool Application::SupportsHiDPI()
+{
+    return hiDPI;
+}
+
+const Application::EventTableType& Application::EventTable() const
+{
+    static const EventTableType none;
+    return none;
+}
+
+bool Application::RaiseEvent(int event)
+{
+    for (const auto& [number, handler] : EventTable())
+        if (number == event) {
+            std::shared_ptr<Application> self = shared_from_this();
+            return RuntimeCallHandler([&] { return handler(*self); });
+        }
+    return false;
+}

@@ -1,0 +1,166 @@
+#include "runtime/internal/Native.h"
+
+#include "runtime/PushButton.h"
+#include "runtime/Runtime.h"
+#include "runtime/Text.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QResizeEvent>
+
+#include <cmath>
+
+namespace {
+
+// The content area: controls are placed in its coordinates. A press on the
+// area itself (not on a control) is the window's MouseDown.
+class NativeContent : public QWidget {
+public:
+    NativeContent(QWidget* parent, std::weak_ptr<Window> owner) : QWidget(parent), owner_(std::move(owner)) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (std::shared_ptr<Window> owner = owner_.lock())
+            RuntimeCallHandler([&] {
+                owner->ContentResized(event->size().width(), event->size().height());
+                return false;
+            });
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        std::shared_ptr<Window> owner = owner_.lock();
+        if (!owner || !owner->HandlesEvent(WindowEvent::MouseDown)) {
+            QWidget::mousePressEvent(event);
+            return;
+        }
+        event->accept();
+        const QPoint p = event->position().toPoint();
+        owner->RaiseEvent(WindowEvent::MouseDown, EventArgs{nullptr, p.x(), p.y()});
+    }
+
+private:
+    std::weak_ptr<Window> owner_;
+};
+
+std::shared_ptr<PushButton> FindButton(const Window& window, const char* role)
+{
+    for (const auto& control : window.Controls())
+        if (auto button = std::dynamic_pointer_cast<PushButton>(control))
+            if (button->BooleanProperty(role) && button->Enabled() && button->IsVisible())
+                return button;
+    return nullptr;
+}
+
+}  // namespace
+
+QString DisplayText(const std::string& text)
+{
+    return ToQt(ReplaceLineEndings(text, "\n"));
+}
+
+QColor ToQColor(Color color)
+{
+    return QColor(color.red, color.green, color.blue, 255 - color.alpha);
+}
+
+QFont FontOf(const PropertyHolder& object, const QFont& base)
+{
+    QFont font = base;
+    const std::string family = object.StringProperty("TextFont");
+    if (!family.empty() && family != "System" && family != "SmallSystem") {
+        font.setFamily(ToQt(family));
+        // Fall back to a heavy sans face when the family is not installed.
+        font.setStyleHint(QFont::SansSerif);
+    }
+    double size = object.NumberProperty("TextSize");
+    if (size <= 0 && family == "SmallSystem")
+        size = std::max(1.0, base.pixelSize() > 0 ? base.pixelSize() - 2.0 : 10.0);
+    if (size > 0)
+        font.setPixelSize(static_cast<int>(std::lround(size)));
+    font.setBold(object.BooleanProperty("Bold"));
+    font.setItalic(object.BooleanProperty("Italic"));
+    font.setUnderline(object.BooleanProperty("Underline"));
+    return font;
+}
+
+NativeTopLevel::NativeTopLevel(const std::shared_ptr<Window>& owner)
+    : QWidget(nullptr), owner_(owner), content_(new NativeContent(this, owner))
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void NativeTopLevel::SetMenuBarWidget(QMenuBar* bar)
+{
+    if (menuBar_)
+        menuBar_->deleteLater();
+    menuBar_ = bar;
+    if (bar) {
+        bar->setParent(this);
+        bar->show();
+    }
+    // The caller sets the size next, so the content area keeps its size.
+}
+
+int NativeTopLevel::MenuBarHeight() const
+{
+    return (menuBar_ && !menuBar_->isHidden()) ? menuBar_->sizeHint().height() : 0;
+}
+
+void NativeTopLevel::SetContentSize(int width, int height)
+{
+    resize(width, height + MenuBarHeight());
+    LayoutChildren();
+}
+
+void NativeTopLevel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutChildren();
+}
+
+void NativeTopLevel::LayoutChildren()
+{
+    const int bar = MenuBarHeight();
+    if (menuBar_)
+        menuBar_->setGeometry(0, 0, width(), bar);
+    content_->setGeometry(0, bar, width(), std::max(0, height() - bar));
+}
+
+void NativeTopLevel::closeEvent(QCloseEvent* event)
+{
+    // The window system's close button: the window is closed as by Close,
+    // and the application ends when no window is left on screen.
+    event->ignore();
+    std::shared_ptr<Window> owner = owner_.lock();
+    if (!owner)
+        return;
+    if (owner->RaiseEvent(WindowEvent::CancelClose))
+        return;
+    owner->Close();
+    for (const auto& window : RegisteredWindows())
+        if (window->IsVisible())
+            return;
+    Quit(0);
+}
+
+void NativeTopLevel::keyPressEvent(QKeyEvent* event)
+{
+    std::shared_ptr<Window> owner = owner_.lock();
+    const char* role = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        role = "Default";
+    else if (event->key() == Qt::Key_Escape)
+        role = "Cancel";
+    if (owner && role && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (std::shared_ptr<PushButton> button = FindButton(*owner, role)) {
+            event->accept();
+            button->Push();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}

@@ -1,0 +1,55 @@
+#include "runtime/PushButton.h"
+
+#include "runtime/Runtime.h"
+#include "runtime/internal/Native.h"
+
+#include <QPushButton>
+
+PushButton::PushButton() = default;
+PushButton::~PushButton() = default;
+
+const PropertyClass& PushButton::PropertyList() const
+{
+    return *FindPropertyClass("PushButton");
+}
+
+const std::vector<std::string_view>& PushButton::EventNames() const
+{
+    static const std::vector<std::string_view> names =
+        EventsAfter(RectControlEventNames(), {"Action", "GotFocus", "LostFocus", "MouseDown", "MouseUp"});
+    return names;
+}
+
+void PushButton::Push()
+{
+    CheckUIThread();
+    if (!Enabled())
+        return;
+    RaiseEvent(PushButtonEvent::Action);
+}
+
+void PushButton::BuildNative()
+{
+    QWidget* content = Window()->NativeData()->top->Content();
+    auto* button = new QPushButton(content);
+    button->setAutoDefault(false);
+    std::weak_ptr<PushButton> owner = std::static_pointer_cast<PushButton>(shared_from_this());
+    QObject::connect(button, &QPushButton::clicked, button, [owner] {
+        if (auto o = owner.lock())
+            o->Push();
+    });
+    native_->widget = button;
+}
+
+void PushButton::SyncNative(std::string_view name)
+{
+    auto* button = static_cast<QPushButton*>(native_->widget.data());
+    const bool all = name.empty();
+    if (all || name == "Caption")
+        button->setText(DisplayText(Caption()));
+    if (all || name == "Default")
+        button->setDefault(Default());
+    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
+        name == "Italic" || name == "Underline")
+        button->setFont(FontOf(*this, button->parentWidget()->font()));
+}

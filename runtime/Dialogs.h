@@ -1,0 +1,24 @@
+#pragma once
+
+#include "runtime/PropertyBlock.h"
+
+#include <functional>
+#include <string>
+
+// Modal message with an OK button; returns when the user has dismissed it.
+void MsgBox(const std::string& text);
+// The system alert sound.
+void Beep();
+// Asks the desktop to open a web address; reports nothing.
+void ShowURL(const std::string& url);
+// A colour from red, green, blue and alpha, each 0 to 255 (alpha 0 is opaque).
+Color RGB(int red, int green, int blue, int alpha = 0);
+
+// Tests answer the desktop's side of these: each set function replaces the
+// real dialog, sound or browser; an empty one restores it.
+struct DesktopHooks {
+    std::function<void(const std::string& text)> msgBox;
+    std::function<void()> beep;
+    std::function<void(const std::string& url)> showURL;
+};
+void SetDesktopHooksForTesting(DesktopHooks hooks);

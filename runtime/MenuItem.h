@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Menus are plain data: a tree of items. A window that shows a menu bar
+// builds its native menus from this tree; choosing an item goes to the
+// application's handler bound under the item's name (text equality), and
+// failing that to the item's own action (quit, or the standard edit
+// commands on the focused text control for the Edit item names).
+class MenuItem : public std::enable_shared_from_this<MenuItem> {
+public:
+    MenuItem();
+    virtual ~MenuItem();
+    void Constructor() {}
+
+    std::string Name() const { return name_; }
+    void Name(const std::string& name) { name_ = name; }
+    bool AutoEnable() const { return autoEnable_; }
+    void AutoEnable(bool value) { autoEnable_ = value; }
+    // Not set unless assigned; an item with an Index is an entry of the
+    // menu item array of its name.
+    std::optional<int64_t> Index() const { return index_; }
+    void Index(int64_t value) { index_ = value; }
+    std::string Text() const { return text_; }
+    void Text(const std::string& text);  // "-" makes a separator; "&" marks a mnemonic
+    bool Visible() const { return visible_; }
+    void Visible(bool value);
+    // "Cmd+Q" style; "" assigned explicitly means no shortcut; nullopt means never assigned.
+    std::optional<std::string> KeyboardShortcut() const { return shortcut_; }
+    void KeyboardShortcut(const std::string& shortcut);
+
+    void Append(const std::shared_ptr<MenuItem>& child);
+    // The direct child of that name (text equality), or nil.
+    std::shared_ptr<MenuItem> Child(std::string_view name) const;
+    // The item of that name anywhere below this one, or nil.
+    std::shared_ptr<MenuItem> Lookup(std::string_view name) const;
+    const std::vector<std::shared_ptr<MenuItem>>& Children() const { return children_; }
+
+    bool IsSeparator() const { return text_ == "-"; }
+    virtual std::string Kind() const { return "MenuItem"; }
+
+    // What happens when the user chooses the item. Returns whether anything handled it.
+    bool Choose();
+
+    // Tests make the next Child lookup of this name find nothing.
+    static void FailNextChildLookupForTesting(const std::string& name);
+
+    struct Native;
+    Native& NativeData() const { return *native_; }
+
+private:
+    std::string name_;
+    bool autoEnable_ = false;
+    std::optional<int64_t> index_;
+    std::string text_;
+    bool visible_ = true;
+    std::optional<std::string> shortcut_;
+    std::vector<std::shared_ptr<MenuItem>> children_;
+    std::unique_ptr<Native> native_;
+};
+
+class MenuBar : public MenuItem {
+public:
+    std::string Kind() const override { return "MenuBar"; }
+};
+
+// The About item: offered in the program's menu even when its own menu is hidden.
+class AppleMenuItem : public MenuItem {
+public:
+    std::string Kind() const override { return "AppleMenuItem"; }
+};
+
+// The Quit item: offered in the program's menu even when its own menu is
+// hidden; quits with exit code 0 unless a handler takes the command.
+class QuitMenuItem : public MenuItem {
+public:
+    std::string Kind() const override { return "QuitMenuItem"; }
+};

@@ -1,0 +1,352 @@
+#include "RuntimeFixture.h"
+
+#include "runtime/Label.h"
+#include "runtime/Listbox.h"
+#include "runtime/MenuItem.h"
+#include "runtime/PushButton.h"
+#include "runtime/TextArea.h"
+#include "runtime/Window.h"
+#include "runtime/internal/Native.h"
+
+#include <QApplication>
+#include <QWindow>
+
+#include <thread>
+
+namespace {
+
+using namespace std::string_literals;
+
+// A small window built the way the application builds its windows: a
+// window block, then controls created in order with their blocks and handlers.
+class probeWindow : public Window {
+public:
+    static constexpr std::string_view kRegistryName = "probeWindow.probeWindow";
+    static std::shared_ptr<probeWindow> Instance() { return ImplicitWindow<probeWindow>(); }
+    probeWindow() : Window(kRegistryName) {}
+
+    static inline std::vector<std::string> log;
+    static inline std::function<void(probeWindow&)> onOpen;
+    static inline bool resizeable = true;
+
+    void Layout()
+    {
+        log.push_back("Layout");
+        SetProperties(*this, BlockBuilder("Window")("Width", 300)("Height", 200)("MinWidth", 200)("MinHeight", 150)(
+                                 "MaxWidth", 400)("MaxHeight", 600)("Title", "Probe")("Resizeable", resizeable));
+    }
+    void CreateControls()
+    {
+        log.push_back("CreateControls");
+        auto text = New<Label>();
+        text->Constructor();
+        AddControl(text, "text");
+        SetProperties(*ControlByName("text"), BlockBuilder("Label")("Name", "text")("Left", 10)("Top", 10)(
+                                                  "Width", 100)("Height", 20)("LockLeft", true)("LockTop", true)(
+                                                  "Text", "initial"));
+        auto list = New<Listbox>();
+        list->Constructor();
+        AddControl(list, "list");
+        SetProperties(*ControlByName("list"), BlockBuilder("Listbox")("Name", "list")("Left", 10)("Top", 40)(
+                                                  "Width", 280)("Height", 100)("LockLeft", true)("LockTop", true)(
+                                                  "LockRight", true)("LockBottom", true)("ColumnCount", 2));
+        auto button = New<PushButton>();
+        button->Constructor();
+        AddControl(button, "button");
+        SetProperties(*ControlByName("button"), BlockBuilder("PushButton")("Name", "button")("Left", 200)(
+                                                    "Top", 160)("Width", 80)("Height", 20)("LockRight", true)(
+                                                    "LockBottom", true)("Caption", "Press"));
+        RuntimeAddEventHandler(ControlByName("button"), PushButtonEvent::Action,
+                               RuntimeCreateDelegate(this, &probeWindow::button_Action));
+    }
+    void Event_Open()
+    {
+        log.push_back("Open registered=" + std::string(GetImplicitWindow(kRegistryName).get() == this ? "yes" : "no") +
+                      " controls=" + std::to_string(Controls().size()));
+        if (onOpen)
+            onOpen(*this);
+    }
+    void button_Action(std::shared_ptr<PushButton> button)
+    {
+        log.push_back("Action " + button->Caption());
+        if (onAction)
+            onAction(*this);
+    }
+    static inline std::function<void(probeWindow&)> onAction;
+
+    std::shared_ptr<Label> text() const { return ControlAccessor<Label>(this, "text"); }
+    std::shared_ptr<Listbox> list() const { return ControlAccessor<Listbox>(this, "list"); }
+    std::shared_ptr<PushButton> button() const { return ControlAccessor<PushButton>(this, "button"); }
+
+protected:
+    const EventTableType& EventTable() const override
+    {
+        static const EventTableType table = {BindEvent(WindowEvent::Layout, &probeWindow::Layout),
+                                             BindEvent(WindowEvent::CreateControls, &probeWindow::CreateControls),
+                                             BindEvent(WindowEvent::Open, &probeWindow::Event_Open)};
+        return table;
+    }
+};
+
+class WindowLifecycle : public RuntimeTest {
+protected:
+    void SetUp() override
+    {
+        RuntimeTest::SetUp();
+        probeWindow::log.clear();
+        probeWindow::onOpen = nullptr;
+        probeWindow::onAction = nullptr;
+        probeWindow::resizeable = true;
+    }
+    void TearDown() override
+    {
+        probeWindow::onOpen = nullptr;
+        probeWindow::onAction = nullptr;
+        RuntimeTest::TearDown();
+    }
+};
+
+TEST_F(WindowLifecycle, BuildsInOrderAndIsRegisteredByItsOpenEvent)
+{
+    auto window = probeWindow::Instance();
+    EXPECT_EQ(probeWindow::log,
+              (std::vector<std::string>{"Layout", "CreateControls", "Open registered=yes controls=3"}));
+    EXPECT_TRUE(window->IsVisible()) << "a block with Visible shows the window once built";
+    EXPECT_EQ(window->Title(), "Probe");
+    EXPECT_EQ(probeWindow::Instance(), window);
+    EXPECT_EQ(probeWindow::log.size(), 3u) << "a second access builds nothing";
+}
+
+TEST_F(WindowLifecycle, AnOpenHandlerThatAsksForItsOwnWindowGetsItself)
+{
+    std::shared_ptr<probeWindow> seen;
+    probeWindow::onOpen = [&](probeWindow&) { seen = probeWindow::Instance(); };
+    auto window = probeWindow::Instance();
+    EXPECT_EQ(seen, window);
+    EXPECT_EQ(RegisteredWindows().size(), 1u);
+}
+
+TEST_F(WindowLifecycle, HideKeepsTheWindowAndItsControls)
+{
+    auto window = probeWindow::Instance();
+    window->text()->Text("changed");
+    window->list()->AddRow({"a", "b"});
+    window->Hide();
+    EXPECT_FALSE(window->IsVisible());
+    auto again = probeWindow::Instance();
+    EXPECT_EQ(again, window);
+    EXPECT_EQ(again->text()->Text(), "changed");
+    EXPECT_EQ(again->list()->ListCount(), 1);
+    EXPECT_EQ(probeWindow::log.size(), 3u) << "no second Open";
+    again->Show();
+    EXPECT_TRUE(again->IsVisible());
+}
+
+TEST_F(WindowLifecycle, CloseUnregistersAndTheNextAccessBuildsAnew)
+{
+    auto window = probeWindow::Instance();
+    window->text()->Text("old");
+    window->Close();
+    EXPECT_EQ(GetImplicitWindow(probeWindow::kRegistryName), nullptr);
+    EXPECT_TRUE(RegisteredWindows().empty());
+    EXPECT_FALSE(window->IsVisible());
+
+    window->Show();  // does nothing on a closed window
+    window->Hide();
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_EQ(GetImplicitWindow(probeWindow::kRegistryName), nullptr);
+
+    auto fresh = probeWindow::Instance();
+    EXPECT_NE(fresh, window);
+    EXPECT_EQ(fresh->text()->Text(), "initial");
+    EXPECT_EQ(std::count(probeWindow::log.begin(), probeWindow::log.end(), "Open registered=yes controls=3"), 2);
+}
+
+TEST_F(WindowLifecycle, AHandlerGoesOnAfterClosingItsOwnWindow)
+{
+    std::string textAfterClose;
+    std::shared_ptr<Label> kept;
+    probeWindow::onAction = [&](probeWindow& self) {
+        kept = self.text();
+        probeWindow::Instance()->Close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the native side really goes
+        textAfterClose = kept->Text();
+        kept->Text("still settable");
+    };
+    std::weak_ptr<probeWindow> weak = probeWindow::Instance();
+    probeWindow::Instance()->button()->Push();
+    EXPECT_EQ(textAfterClose, "initial");
+    EXPECT_EQ(kept->Text(), "still settable");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(weak.expired()) << "nobody holds the closed window any more";
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowLifecycle, AnExceptionInAHandlerIsShownAndTheApplicationGoesOn)
+{
+    probeWindow::onAction = [](probeWindow&) { throw NilObjectException("the disk is nil"); };
+    auto window = probeWindow::Instance();
+    window->button()->Push();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "NilObjectException: the disk is nil");
+    probeWindow::onAction = [](probeWindow& self) { self.list()->Cell(5, 0); };
+    window->button()->Push();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].rfind("OutOfBoundsException: Cell: row 5", 0), 0u) << messages[1];
+    EXPECT_TRUE(window->IsVisible());
+}
+
+TEST_F(WindowLifecycle, ADisabledButtonRaisesNoAction)
+{
+    auto window = probeWindow::Instance();
+    window->button()->Enabled(false);
+    window->button()->Push();
+    auto* native = static_cast<QWidget*>(window->button()->NativeData()->widget);
+    QMetaObject::invokeMethod(native, "click");
+    EXPECT_EQ(std::count(probeWindow::log.begin(), probeWindow::log.end(), "Action Press"), 0);
+    window->button()->Enabled(true);
+    QMetaObject::invokeMethod(native, "click");
+    EXPECT_EQ(std::count(probeWindow::log.begin(), probeWindow::log.end(), "Action Press"), 1);
+}
+
+TEST_F(WindowLifecycle, ShowPutsTheWindowOnScreenBeforeItReturns)
+{
+    probeWindow::onOpen = [](probeWindow& self) { self.Hide(); };
+    auto window = probeWindow::Instance();
+    EXPECT_FALSE(window->IsVisible()) << "an Open handler's Hide wins over the block's Visible";
+    window->Show();
+    QWidget* top = window->NativeData()->top;
+    EXPECT_TRUE(top->isVisible());
+    ASSERT_NE(top->windowHandle(), nullptr);
+    EXPECT_TRUE(top->windowHandle()->isExposed());
+}
+
+TEST_F(WindowLifecycle, EdgeLocksAndSizeLimitsFollowTheWindow)
+{
+    auto window = probeWindow::Instance();
+    struct Case {
+        int64_t height, width;
+        int64_t expectHeight, expectWidth, listHeight, listWidth, buttonTop, buttonLeft;
+    } cases[] = {
+        {200, 300, 200, 300, 100, 280, 160, 200},
+        {400, 350, 400, 350, 300, 330, 360, 250},
+        {100, 100, 150, 200, 50, 180, 110, 100},   // below the minimum
+        {9000, 9000, 600, 400, 500, 380, 560, 300},  // above the maximum
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.height);
+        window->Height(c.height);
+        window->Width(c.width);
+        EXPECT_EQ(window->Height(), c.expectHeight);
+        EXPECT_EQ(window->Width(), c.expectWidth);
+        EXPECT_EQ(window->list()->Height(), c.listHeight);
+        EXPECT_EQ(window->list()->Width(), c.listWidth);
+        EXPECT_EQ(window->list()->Top(), 40);
+        EXPECT_EQ(window->button()->Top(), c.buttonTop);
+        EXPECT_EQ(window->button()->Left(), c.buttonLeft);
+        EXPECT_EQ(window->text()->Top(), 10);
+        QWidget* native = window->button()->NativeData()->widget;
+        EXPECT_EQ(native->geometry(), QRect(static_cast<int>(c.buttonLeft), static_cast<int>(c.buttonTop), 80, 20));
+    }
+    // The user resizing the native window takes the same path.
+    window->NativeData()->top->resize(300, 250 + window->NativeData()->top->MenuBarHeight());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->Height(), 250);
+    EXPECT_EQ(window->list()->Height(), 150);
+}
+
+TEST_F(WindowLifecycle, ANonResizeableWindowKeepsItsSize)
+{
+    probeWindow::resizeable = false;
+    auto window = probeWindow::Instance();
+    QWidget* top = window->NativeData()->top;
+    EXPECT_EQ(top->minimumSize(), top->maximumSize());
+}
+
+TEST_F(WindowLifecycle, TheMenuBarNeverCoversTheContentArea)
+{
+    auto bar = std::make_shared<MenuBar>();
+    auto edit = std::make_shared<MenuItem>();
+    edit->Name("EditMenu");
+    edit->Text("&Edit");
+    bar->Append(edit);
+    auto window = probeWindow::Instance();
+    window->MenuBar(bar);
+    NativeTopLevel* top = window->NativeData()->top;
+    ASSERT_GT(top->MenuBarHeight(), 0);
+    EXPECT_EQ(top->Content()->geometry().top(), top->MenuBarHeight());
+    EXPECT_EQ(top->Content()->size(), QSize(300, 200));
+    QWidget* label = window->text()->NativeData()->widget;
+    EXPECT_GE(label->mapTo(top, QPoint(0, 0)).y(), top->MenuBarHeight() + 10);
+}
+
+TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
+{
+    auto window = probeWindow::Instance();
+    auto label = window->text();
+    std::vector<std::string> kinds;
+    std::thread worker([&] {
+        auto attempt = [&](const std::function<void()>& f) {
+            try {
+                f();
+            } catch (const ThreadAccessingUIException& e) {
+                kinds.push_back(e.Kind());
+            }
+        };
+        attempt([&] { window->Show(); });
+        attempt([&] { window->Close(); });
+        attempt([&] { window->list()->AddRow({"x"}); });
+        attempt([&] { GetImplicitWindow(probeWindow::kRegistryName); });
+        attempt([&] { MsgBox("from a thread"); });
+    });
+    worker.join();
+    EXPECT_EQ(kinds.size(), 5u);
+    EXPECT_FALSE(window->IsClosed());
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
+{
+    RuntimeResetForTesting();
+    probeWindow::log.clear();
+    auto window = probeWindow::Instance();
+    struct Case {
+        std::shared_ptr<Control> control;
+        int number;
+        std::string_view name;
+    } cases[] = {
+        {std::make_shared<Listbox>(), ListboxEvent::Change, "Change"},
+        {std::make_shared<Listbox>(), ListboxEvent::DoubleClick, "DoubleClick"},
+        {std::make_shared<Label>(), LabelEvent::MouseEnter, "MouseEnter"},
+        {std::make_shared<Label>(), LabelEvent::MouseExit, "MouseExit"},
+        {std::make_shared<Label>(), LabelEvent::MouseDown, "MouseDown"},
+        {std::make_shared<PushButton>(), PushButtonEvent::Action, "Action"},
+    };
+    EXPECT_EQ(ListboxEvent::Change, 23);
+    EXPECT_EQ(ListboxEvent::DoubleClick, 27);
+    EXPECT_EQ(LabelEvent::MouseEnter, 11);
+    EXPECT_EQ(LabelEvent::MouseExit, 12);
+    EXPECT_EQ(LabelEvent::MouseDown, 16);
+    EXPECT_EQ(PushButtonEvent::Action, 15);
+    EXPECT_EQ(BevelButtonEvent::Action, 17);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.control->EventNames().at(static_cast<size_t>(c.number)), c.name);
+    EXPECT_EQ(std::make_shared<Listbox>()->EventNames().size(), 41u);
+
+    EXPECT_EQ(WindowEventNames().size(), 34u);
+    for (auto [number, name] : {std::pair{WindowEvent::CreateControls, "CreateControls"},
+                                {WindowEvent::Layout, "Layout"},
+                                {WindowEvent::MouseDown, "MouseDown"},
+                                {WindowEvent::Open, "Open"}})
+        EXPECT_EQ(WindowEventNames().at(static_cast<size_t>(number)), name);
+    EXPECT_EQ(WindowEvent::CreateControls, 7);
+    EXPECT_EQ(WindowEvent::Layout, 16);
+    EXPECT_EQ(WindowEvent::MouseDown, 19);
+    EXPECT_EQ(WindowEvent::Open, 27);
+
+    EXPECT_THROW(window->button()->AddEventHandler(29, [](const EventArgs&) { return false; }),
+                 OutOfBoundsException);
+    RuntimeResetForTesting();
+}
+
+}  // namespace
