@@ -73,7 +73,6 @@ QFont FontOf(const PropertyHolder& object, const QFont& base)
     const std::string family = object.StringProperty("TextFont");
     if (!family.empty() && family != "System" && family != "SmallSystem") {
         font.setFamily(ToQt(family));
-        // Fall back to a heavy sans face when the family is not installed.
         font.setStyleHint(QFont::SansSerif);
     }
     double size = object.NumberProperty("TextSize");
@@ -82,6 +81,9 @@ QFont FontOf(const PropertyHolder& object, const QFont& base)
     if (size > 0)
         font.setPixelSize(static_cast<int>(std::lround(size)));
     font.setBold(object.BooleanProperty("Bold"));
+    // A face named for its weight keeps it where a substitute is drawn.
+    if (family.find("Black") != std::string::npos)
+        font.setWeight(QFont::Black);
     font.setItalic(object.BooleanProperty("Italic"));
     font.setUnderline(object.BooleanProperty("Underline"));
     return font;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QTimer>
 
 #include <cxxabi.h>
@@ -152,6 +153,12 @@ void RuntimeInit(int argc, char** argv)
     // closing the last visible window), not Qt.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(ProgramName());
+    // The layouts are measured for a compact sans face at 13 pixels; use one
+    // where the machine has it.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(13);
+    if (QFontInfo(font).family() == font.family())
+        QApplication::setFont(font);
     RuntimeTrace("RuntimeInit");
 }
 

@@ -1,0 +1,13 @@
+#include "app/WindowBuilding.h"
+
+#include "runtime/Text.h"
+
+std::string WindowClassOf(const Window& window)
+{
+    return NthField(window.RegistryName(), ".", 1);
+}
+
+void ApplyWindowBlock(Window& window)
+{
+    SetProperties(window, Layouts::WindowBlock(WindowClassOf(window)));
+}
