@@ -48,10 +48,13 @@ struct RuntimeState {
     std::map<std::type_index, std::string> classNames;
 };
 
+// Never destroyed: windows and the Qt application must not be torn down by
+// static destruction, after Qt's own statics are gone. RuntimePerformFinalizers
+// ends them in order.
 RuntimeState& State()
 {
-    static RuntimeState state;
-    return state;
+    static RuntimeState* state = new RuntimeState;
+    return *state;
 }
 
 std::string Demangle(const char* name)

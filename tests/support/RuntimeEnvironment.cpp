@@ -17,6 +17,11 @@ public:
         static char* argv[] = {name, nullptr};
         RuntimeInit(1, argv);
     }
+    void TearDown() override
+    {
+        RuntimeResetForTesting();
+        RuntimePerformFinalizers();
+    }
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =

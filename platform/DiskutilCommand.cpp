@@ -1,0 +1,77 @@
+#include "platform/DiskutilCommand.h"
+
+#include "platform/DiskList.h"
+#include "platform/EntryFormatter.h"
+#include "platform/Mounter.h"
+
+#include <optional>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+int Usage(std::ostream& err)
+{
+    err << "usage: diskutil info -all\n"
+           "       diskutil info DEVICE\n"
+           "       diskutil mount DEVICE\n"
+           "       diskutil unmount DEVICE\n"
+           "DEVICE is an identifier such as loop0 or a node such as /dev/loop0.\n";
+    return kUsageError;
+}
+
+int Report(const Mounter::Outcome& outcome, std::ostream& out, std::ostream& err)
+{
+    (outcome.exitCode == 0 ? out : err) << outcome.message << '\n';
+    return outcome.exitCode;
+}
+
+}
+
+int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    size_t next = 0;
+    std::optional<std::string> rootDirectory;
+    while (next < args.size()) {
+        const std::string& arg = args[next];
+        if (arg == "--root" && next + 1 < args.size()) {
+            rootDirectory = args[next + 1];
+            next += 2;
+        } else if (arg.rfind("--root=", 0) == 0) {
+            rootDirectory = arg.substr(7);
+            ++next;
+        } else {
+            break;
+        }
+    }
+    if (args.size() - next != 2)
+        return Usage(err);
+    const std::string& verb = args[next];
+    const std::string& operand = args[next + 1];
+    if (verb != "info" && verb != "mount" && verb != "unmount")
+        return Usage(err);
+
+    DiskList disks(rootDirectory ? SystemRoot(*rootDirectory) : SystemRoot());
+    if (!disks.Load()) {
+        err << disks.Error() << '\n';
+        return 1;
+    }
+
+    if (verb == "info") {
+        if (operand == "-all") {
+            disks.ProbeAll();
+            out << EntryFormatter::All(disks.Entries());
+            return 0;
+        }
+        const DiskEntry* entry = disks.Find(operand);
+        if (!entry) {
+            err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';
+            return 1;
+        }
+        out << EntryFormatter::Entry(*entry);
+        return 0;
+    }
+
+    Mounter mounter(disks);
+    return Report(verb == "mount" ? mounter.Mount(operand) : mounter.Unmount(operand), out, err);
+}

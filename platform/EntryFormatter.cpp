@@ -1,0 +1,166 @@
+#include "platform/EntryFormatter.h"
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::string_view kIndent = "   ";
+constexpr size_t kLabelWidth = 26;  // "File System Personality:" and two spaces
+constexpr std::string_view kSeparator = "**********";
+constexpr std::array<std::string_view, 3> kPairedLabels = {"Volume Name:", "Device Node:", "Mounted:"};
+
+void Line(std::string& out, std::string_view label, std::string_view value)
+{
+    std::string line(kIndent);
+    line += label;
+    line.append(label.size() < kLabelWidth ? kLabelWidth - label.size() : 1, ' ');
+    line += EntryFormatter::Sanitize(value);
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    out += line;
+    out += '\n';
+}
+
+const char* YesNo(bool value)
+{
+    return value ? "Yes" : "No";
+}
+
+// Length of the valid UTF-8 sequence at text[i], or 0 if there is none.
+size_t SequenceLength(std::string_view text, size_t i, uint32_t& codePoint)
+{
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    unsigned char lead = byte(i);
+    size_t length = 0;
+    uint32_t minimum = 0;
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        codePoint = lead & 0x1F;
+        minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        codePoint = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
+    }
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool IsControl(uint32_t codePoint)
+{
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F)
+        || codePoint == 0x2028 || codePoint == 0x2029;
+}
+
+}
+
+std::string EntryFormatter::Sanitize(std::string_view value)
+{
+    std::string clean;
+    clean.reserve(value.size());
+    for (size_t i = 0; i < value.size();) {
+        uint32_t codePoint = 0;
+        size_t length = SequenceLength(value, i, codePoint);
+        if (length == 0) {
+            clean += '?';
+            ++i;
+            continue;
+        }
+        if (IsControl(codePoint))
+            clean += ' ';
+        else
+            clean.append(value.substr(i, length));
+        i += length;
+    }
+    // Dropping a colon can join text into a new label ("Mounted::"), so repeat until none is left.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (std::string_view label : kPairedLabels) {
+            for (size_t at = clean.find(label); at != std::string::npos; at = clean.find(label, at)) {
+                clean.erase(at + label.size() - 1, 1);
+                changed = true;
+            }
+        }
+    }
+    return clean;
+}
+
+std::string EntryFormatter::HumanSize(uint64_t bytes)
+{
+    static constexpr std::array<const char*, 6> kUnits = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    std::string exact = " (" + std::to_string(bytes) + " Bytes)";
+    if (bytes < 1000)
+        return std::to_string(bytes) + " B" + exact;
+    double value = static_cast<double>(bytes);
+    size_t unit = 0;
+    value /= 1000.0;
+    // 999.96 KB would print as "1000.0 KB"
+    while (value >= 999.95 && unit + 1 < kUnits.size()) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text + exact;
+}
+
+std::string EntryFormatter::Entry(const DiskEntry& entry)
+{
+    std::string out;
+    Line(out, "Device Identifier:", entry.identifier);
+    Line(out, "Device Node:", entry.DeviceNode());
+    Line(out, "Whole:", YesNo(entry.whole));
+    Line(out, "Part of Whole:", entry.wholeIdentifier);
+    Line(out, "Volume Name:", entry.VolumeName());
+    Line(out, "Mounted:", entry.MountedText());
+    Line(out, "Mount Point:", entry.mountPoint);
+    Line(out, "File System Personality:", entry.Personality());
+    Line(out, "Disk Size:", HumanSize(entry.sizeBytes));
+    Line(out, "Volume UUID:", entry.uuid);
+    Line(out, "Read-Only Media:", YesNo(entry.readOnly));
+    Line(out, "Removable Media:", YesNo(entry.removable));
+    Line(out, "Device Number:", entry.device.Text());
+    if (!entry.mapperName.empty())
+        Line(out, "Mapper Name:", entry.mapperName);
+    if (!entry.backingFile.empty())
+        Line(out, "Backing File:", entry.backingFile);
+    if (entry.HoldsPartitions()) {
+        std::string list;
+        for (const auto& part : entry.partitions)
+            list += (list.empty() ? "" : " ") + part;
+        Line(out, "Partitions:", list);
+    }
+    return out;
+}
+
+std::string EntryFormatter::All(const std::vector<DiskEntry>& entries)
+{
+    std::string out;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0) {
+            out += '\n';
+            out += kSeparator;
+            out += "\n\n";
+        }
+        out += Entry(entries[i]);
+    }
+    return out;
+}

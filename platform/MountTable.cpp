@@ -1,0 +1,103 @@
+#include "platform/MountTable.h"
+
+#include <libmount/libmount.h>
+
+#include <memory>
+
+namespace {
+
+struct TableDeleter {
+    void operator()(libmnt_table* table) const { mnt_unref_table(table); }
+};
+struct IterDeleter {
+    void operator()(libmnt_iter* iter) const { mnt_free_iter(iter); }
+};
+using TableHandle = std::unique_ptr<libmnt_table, TableDeleter>;
+using IterHandle = std::unique_ptr<libmnt_iter, IterDeleter>;
+
+std::string Text(const char* value)
+{
+    return value ? std::string(value) : std::string();
+}
+
+// A malformed line is skipped; the rest of the file still counts.
+int SkipBadLine(libmnt_table*, const char*, int)
+{
+    return 1;
+}
+
+template <typename Visit>
+bool ForEachEntry(int (*parse)(libmnt_table*, const char*), const std::filesystem::path& file, Visit visit)
+{
+    TableHandle table(mnt_new_table());
+    IterHandle iter(mnt_new_iter(MNT_ITER_FORWARD));
+    if (!table || !iter)
+        return false;
+    mnt_table_set_parser_errcb(table.get(), SkipBadLine);
+    if (parse(table.get(), file.c_str()) != 0)
+        return false;
+    libmnt_fs* fs = nullptr;
+    while (mnt_table_next_fs(table.get(), iter.get(), &fs) == 0)
+        visit(fs);
+    return true;
+}
+
+}
+
+bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
+{
+    mounts_.clear();
+    // mnt_table_parse_file accepts a missing file silently; an absent mountinfo is an error here.
+    std::error_code error;
+    if (!std::filesystem::exists(mountinfo, error))
+        return false;
+    return ForEachEntry(mnt_table_parse_file, mountinfo, [this](libmnt_fs* fs) {
+        Mount mount;
+        mount.device = DeviceNumber::FromDev(mnt_fs_get_devno(fs));
+        mount.source = Text(mnt_fs_get_source(fs));
+        mount.target = Text(mnt_fs_get_target(fs));
+        mount.fileSystemType = Text(mnt_fs_get_fstype(fs));
+        mount.root = Text(mnt_fs_get_root(fs));
+        mounts_.push_back(std::move(mount));
+    });
+}
+
+bool MountTable::LoadSwaps(const std::filesystem::path& swaps)
+{
+    swapSources_.clear();
+    std::error_code error;
+    if (!std::filesystem::exists(swaps, error))
+        return false;
+    return ForEachEntry(mnt_table_parse_swaps, swaps, [this](libmnt_fs* fs) {
+        if (const char* source = mnt_fs_get_source(fs))
+            swapSources_.emplace_back(source);
+    });
+}
+
+std::vector<const MountTable::Mount*> MountTable::MountsOf(DeviceNumber device) const
+{
+    std::vector<const Mount*> found;
+    for (const auto& mount : mounts_)
+        if (mount.device == device)
+            found.push_back(&mount);
+    return found;
+}
+
+const MountTable::Mount* MountTable::PrimaryMountOf(DeviceNumber device) const
+{
+    auto found = MountsOf(device);
+    if (found.empty())
+        return nullptr;
+    for (const Mount* mount : found)
+        if (mount->root == "/")
+            return mount;
+    return found.front();
+}
+
+const MountTable::Mount* MountTable::MountAt(std::string_view target) const
+{
+    for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it)
+        if (it->target == target)
+            return &*it;
+    return nullptr;
+}

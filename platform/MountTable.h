@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/DeviceNumber.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The mounts of a mountinfo file and the active swap areas of a swaps file,
+// parsed with libmount.
+class MountTable {
+public:
+    struct Mount {
+        DeviceNumber device;
+        std::string source;
+        std::string target;
+        std::string fileSystemType;
+        std::string root;  // the subtree of the file system that is mounted
+    };
+
+    // false when the file cannot be read; the table is then empty.
+    bool LoadMountInfo(const std::filesystem::path& mountinfo);
+    bool LoadSwaps(const std::filesystem::path& swaps);
+
+    const std::vector<Mount>& Mounts() const { return mounts_; }
+    // Sources of the active swap areas as the swaps file names them.
+    const std::vector<std::string>& SwapSources() const { return swapSources_; }
+
+    // All mounts of a device, in mount order.
+    std::vector<const Mount*> MountsOf(DeviceNumber device) const;
+    // The mount a device is shown at: its whole file system if mounted so, else its first mount.
+    const Mount* PrimaryMountOf(DeviceNumber device) const;
+    // The mount now visible at target (the last one mounted there).
+    const Mount* MountAt(std::string_view target) const;
+
+private:
+    std::vector<Mount> mounts_;
+    std::vector<std::string> swapSources_;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/DiskEntry.h"
+#include "platform/DiskList.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Mounts and unmounts volumes: itself through libmount when running as root,
+// otherwise through udisksctl, which asks for authorisation on our behalf.
+class Mounter {
+public:
+    struct Outcome {
+        int exitCode = 0;
+        std::string message;  // for stdout when exitCode is 0, for stderr otherwise
+    };
+
+    // disks must be loaded; it is not reloaded here.
+    explicit Mounter(DiskList& disks);
+
+    void SetPrivileged(bool privileged) { privileged_ = privileged; }
+    void SetMediaDirectory(std::filesystem::path media) { media_ = std::move(media); }
+    // Where udisksctl is looked for; PATH by default.
+    void SetSearchPath(std::string searchPath) { searchPath_ = std::move(searchPath); }
+
+    Outcome Mount(std::string_view id);
+    Outcome Unmount(std::string_view id);
+
+private:
+    Outcome MountAsRoot(const DiskEntry& entry, const std::string& name);
+    Outcome UnmountAsRoot(const DiskEntry& entry, const std::string& name);
+    Outcome RunUdisks(const std::string& verb, const DiskEntry& entry, const std::string& name);
+    // Why a device cannot be mounted or unmounted; empty when it can.
+    std::string Refusal(const DiskEntry& entry) const;
+
+    DiskList& disks_;
+    bool privileged_ = false;
+    std::filesystem::path media_ = "/media";
+    std::string searchPath_;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/DeviceNumber.h"
+#include "platform/DiskEntry.h"
+#include "platform/SystemRoot.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The block devices sysfs knows. Works on the real sysfs, where sys/block/X
+// and sys/dev/block/M:m are symlinks, and on test trees made of plain
+// directories.
+class SysfsBlockDevices {
+public:
+    // Whole disks in natural order, each followed by its partitions in
+    // partition order. Unbound loop devices and devices of size 0 are left
+    // out. nullopt when sys/block cannot be read at all.
+    static std::optional<std::vector<DiskEntry>> Scan(const SystemRoot& root);
+
+    // The kernel name of a device number: from sys/dev/block/M:m (the target
+    // of its symlink, or DEVNAME in its uevent), else by searching sys/block.
+    static std::optional<std::string> NameOf(const SystemRoot& root, DeviceNumber device);
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+// The tree the disk tools read the system from: "/" normally, a prepared
+// directory in tests. Every sysfs, proc, udev and /dev path goes through
+// Path(), so one setting moves all of them together.
+class SystemRoot {
+public:
+    SystemRoot() = default;
+    explicit SystemRoot(std::filesystem::path directory);
+
+    // An absolute path such as "/sys/block" placed under the root.
+    std::filesystem::path Path(std::string_view absolute) const;
+    const std::filesystem::path& Directory() const { return directory_; }
+
+private:
+    std::filesystem::path directory_ = "/";
+};

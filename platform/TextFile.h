@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// Reads the small text files of sysfs, proc and the udev database. A file
+// that cannot be read gives nullopt, never an exception: devices come and go
+// while they are listed.
+class TextFile {
+public:
+    static std::optional<std::string> Read(const std::filesystem::path& path);
+    // The first line without its line break.
+    static std::optional<std::string> FirstLine(const std::filesystem::path& path);
+    // A decimal number on the first line.
+    static std::optional<uint64_t> Number(const std::filesystem::path& path);
+};

@@ -1,0 +1,81 @@
+#include "platform/UdevRecord.h"
+
+#include "platform/TextFile.h"
+
+namespace {
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+}
+
+std::optional<UdevRecord> UdevRecord::Load(const SystemRoot& root, DeviceNumber device)
+{
+    auto text = TextFile::Read(root.Path("/run/udev/data") / ("b" + device.Text()));
+    if (!text)
+        return std::nullopt;
+    return FromText(*text);
+}
+
+UdevRecord UdevRecord::FromText(std::string_view text)
+{
+    UdevRecord record;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.substr(0, 2) != "E:")
+            continue;
+        line.remove_prefix(2);
+        auto equals = line.find('=');
+        if (equals == std::string_view::npos || equals == 0)
+            continue;
+        record.properties_[std::string(line.substr(0, equals))] = std::string(line.substr(equals + 1));
+    }
+    return record;
+}
+
+std::optional<std::string> UdevRecord::Property(const std::string& key) const
+{
+    auto found = properties_.find(key);
+    if (found == properties_.end())
+        return std::nullopt;
+    return found->second;
+}
+
+std::string UdevRecord::Label() const
+{
+    if (auto encoded = Property("ID_FS_LABEL_ENC"))
+        return DecodeEscapes(*encoded);
+    return Property("ID_FS_LABEL").value_or("");
+}
+
+std::string UdevRecord::DecodeEscapes(std::string_view text)
+{
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x') {
+            int high = HexValue(text[i + 2]);
+            int low = HexValue(text[i + 3]);
+            if (high >= 0 && low >= 0) {
+                decoded.push_back(static_cast<char>(high * 16 + low));
+                i += 3;
+                continue;
+            }
+        }
+        decoded.push_back(text[i]);
+    }
+    return decoded;
+}

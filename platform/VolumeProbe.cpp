@@ -1,0 +1,85 @@
+#include "platform/VolumeProbe.h"
+
+#include "platform/UdevRecord.h"
+
+#include <blkid/blkid.h>
+
+#include <memory>
+
+namespace {
+
+struct ProbeDeleter {
+    void operator()(blkid_struct_probe* probe) const { blkid_free_probe(probe); }
+};
+using ProbeHandle = std::unique_ptr<blkid_struct_probe, ProbeDeleter>;
+
+std::string Value(blkid_probe probe, const char* name)
+{
+    const char* data = nullptr;
+    size_t length = 0;
+    if (blkid_probe_lookup_value(probe, name, &data, &length) != 0 || !data)
+        return {};
+    // length counts the terminating NUL
+    std::string value(data, length);
+    while (!value.empty() && value.back() == '\0')
+        value.pop_back();
+    return value;
+}
+
+}
+
+void VolumeProbe::Fill(const SystemRoot& root, const std::filesystem::path& node, DiskEntry& entry)
+{
+    if (FromNode(node, entry))
+        return;
+    if (FromUdev(root, entry))
+        return;
+    entry.content = Content::Unreadable;
+}
+
+bool VolumeProbe::FromNode(const std::filesystem::path& node, DiskEntry& entry)
+{
+    ProbeHandle probe(blkid_new_probe_from_filename(node.c_str()));
+    if (!probe)
+        return false;
+    blkid_probe_enable_superblocks(probe.get(), 1);
+    blkid_probe_set_superblocks_flags(probe.get(),
+        BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE | BLKID_SUBLKS_USAGE);
+    // A partition table alone is a definite "no file system", not a failure.
+    blkid_probe_enable_partitions(probe.get(), 1);
+
+    int result = blkid_do_safeprobe(probe.get());
+    if (result < 0)
+        return false;  // an I/O error, or signatures of several file systems
+    if (result == 1) {
+        entry.content = Content::NoFileSystem;
+        return true;
+    }
+    entry.label = Value(probe.get(), "LABEL");
+    entry.uuid = Value(probe.get(), "UUID");
+    Classify(Value(probe.get(), "TYPE"), Value(probe.get(), "USAGE"), entry);
+    return true;
+}
+
+bool VolumeProbe::FromUdev(const SystemRoot& root, DiskEntry& entry)
+{
+    auto record = UdevRecord::Load(root, entry.device);
+    if (!record)
+        return false;
+    entry.label = record->Label();
+    entry.uuid = record->Property("ID_FS_UUID").value_or("");
+    Classify(record->Property("ID_FS_TYPE").value_or(""), record->Property("ID_FS_USAGE").value_or(""), entry);
+    return true;
+}
+
+void VolumeProbe::Classify(const std::string& type, const std::string& usage, DiskEntry& entry)
+{
+    entry.fileSystemType = type;
+    if (type.empty()) {
+        entry.content = Content::NoFileSystem;
+        return;
+    }
+    // LUKS, RAID and LVM members carry a type but nothing to mount.
+    bool mountable = usage.empty() || usage == "filesystem" || type == "swap";
+    entry.content = mountable ? Content::FileSystem : Content::NoFileSystem;
+}

@@ -1,0 +1,11 @@
+#include "platform/BlessCommand.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    int status = BlessCommand::Run(args, std::cout, std::cerr);
+    std::cout.flush();
+    return std::cout ? status : 1;
+}

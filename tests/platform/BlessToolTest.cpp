@@ -1,0 +1,78 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CommandResult Bless(const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {ToolPath("bless").string()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return RunProgram(argv);
+}
+
+TEST(BlessTool, BootDeviceOfFakeRoots)
+{
+    // The real sysfs links sys/dev/block/M:m to the device's directory.
+    TempDir linked;
+    fs::create_directories(linked.Path() / "proc/self");
+    fs::copy_file(FixturePath("boot-block/proc/self/mountinfo"), linked.Path() / "proc/self/mountinfo");
+    fs::create_directories(linked.Path() / "sys/devices/pci0000:00/virtio1/block/vda");
+    fs::create_directories(linked.Path() / "sys/dev/block");
+    fs::create_symlink("../../devices/pci0000:00/virtio1/block/vda", linked.Path() / "sys/dev/block/254:0");
+
+    struct Case {
+        std::string root;
+        int exitCode;
+        const char* output;
+    };
+    const Case cases[] = {
+        {FixturePath("boot-block").string(), 0, "/dev/vda\n"},  // plain directory with a uevent
+        {linked.Path().string(), 0, "/dev/vda\n"},
+        {FixturePath("listing").string(), 0, "/dev/vda1\n"},    // found through sys/block
+        {FixturePath("boot-overlay").string(), 1, ""},         // device number 0:45
+        {FixturePath("boot-unknown").string(), 1, ""},         // 8:1 is in no sysfs
+        {linked.Path().string() + "/nowhere", 1, ""},          // no mountinfo at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.root);
+        auto result = Bless({"--root", c.root, "--getBoot"});
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.output, c.output);
+        EXPECT_EQ(result.errorOutput.empty(), c.exitCode == 0) << result.errorOutput;
+    }
+}
+
+TEST(BlessTool, OverlayRootIsExplained)
+{
+    auto result = Bless({"--root", FixturePath("boot-overlay").string(), "--getBoot"});
+    EXPECT_EQ(result.errorOutput, "bless: / is not on a block device (overlay from overlay)\n");
+}
+
+TEST(BlessTool, ThisMachine)
+{
+    // "/" is wherever the host keeps it; the answer must name a node sysfs knows.
+    auto result = Bless({"--getBoot"});
+    if (result.exitCode != 0)
+        GTEST_SKIP() << "/ is not on a block device here: " << result.errorOutput;
+    ASSERT_EQ(result.output.rfind("/dev/", 0), 0u);
+    ASSERT_EQ(result.output.back(), '\n');
+    std::string name = result.output.substr(5, result.output.size() - 6);
+    EXPECT_TRUE(fs::exists(fs::path("/sys/class/block") / name)) << name;
+}
+
+TEST(BlessTool, UsageErrorsExitTwo)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--getboot"}, {"--getBoot", "x"}, {"--info"}}) {
+        auto result = Bless(args);
+        EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_EQ(result.output, "");
+        EXPECT_EQ(result.errorOutput, "usage: bless --getBoot\n");
+    }
+}
+
+}

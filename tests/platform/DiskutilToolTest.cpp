@@ -1,0 +1,140 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The built diskutil run as a program, on the fake system.
+class DiskutilTool : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { system_ = std::make_unique<FakeSystem>(); }
+    static void TearDownTestSuite() { system_.reset(); }
+    void SetUp() override { ASSERT_EQ(system_->Error(), ""); }
+
+    static CommandResult Diskutil(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {ToolPath("diskutil").string(), "--root", system_->Root().string()});
+        return RunProgram(args);
+    }
+
+    static std::unique_ptr<FakeSystem> system_;
+};
+
+std::unique_ptr<FakeSystem> DiskutilTool::system_;
+
+TEST_F(DiskutilTool, ApplicationPipelinesGiveAlignedRows)
+{
+    // As the application's shell finds it: last on PATH.
+    std::string diskutil = "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellQuote(system_->Root().string());
+    ListingColumns columns = ReadListingColumns(diskutil);
+
+    ASSERT_EQ(columns.names.size(), 10u);
+    ASSERT_EQ(columns.nodes.size(), columns.names.size());
+    ASSERT_EQ(columns.mounted.size(), columns.names.size());
+    const char* rows[][3] = {
+        {"BackupMountedx", "/dev/dm-0", "Yes"},
+        {"Untitled", "/dev/loop2", "No"},
+        {"Notapplicable(no", "/dev/loop10", "Not"},
+        {"Unknown", "/dev/sdb", "No"},
+        {"DeviceNodex", "/dev/sdc", "No"},
+        {"Notapplicable(no", "/dev/vda", "Not"},
+        {"ROOTFS", "/dev/vda1", "Yes"},
+        {"Untitled", "/dev/vda2", "Swap"},
+        {"spare", "/dev/vda3", "No"},
+        {"DataDisk", "/dev/vda10", "No"},
+    };
+    for (size_t i = 0; i < columns.names.size(); ++i) {
+        EXPECT_EQ(columns.names[i], rows[i][0]) << i;
+        EXPECT_EQ(columns.nodes[i], rows[i][1]) << i;
+        EXPECT_EQ(columns.mounted[i], rows[i][2]) << i;
+    }
+}
+
+TEST_F(DiskutilTool, InfoByNameAndByNodeGiveTheSameEntry)
+{
+    auto byName = Diskutil({"info", "vda10"});
+    auto byNode = Diskutil({"info", "/dev/vda10"});
+    EXPECT_EQ(byName.exitCode, 0);
+    EXPECT_EQ(byName.errorOutput, "");
+    EXPECT_EQ(byName.output, byNode.output);
+    EXPECT_EQ(byNode.exitCode, 0);
+    EXPECT_EQ(Lines(byName.output).at(0), "   Device Identifier:        vda10");
+    EXPECT_NE(byName.output.find("   Part of Whole:            vda\n"), std::string::npos);
+    EXPECT_NE(byName.output.find("   Volume Name:              Data Disk\n"), std::string::npos);
+    EXPECT_EQ(Count(byName.output, "Mounted:"), 1u);
+}
+
+TEST_F(DiskutilTool, UnknownDeviceIsReportedOnStderr)
+{
+    TempDir scratch;
+    fs::path marker = scratch.Path() / "ran";
+    for (const std::string& id : std::vector<std::string>{"foo", "/dev/nothing", "$(touch " + marker.string() + ")", "vda1; touch " + marker.string()}) {
+        auto result = Diskutil({"info", id});
+        EXPECT_EQ(result.exitCode, 1) << id;
+        EXPECT_EQ(result.output, "") << id;
+        EXPECT_EQ(result.errorOutput.rfind("Could not find disk: ", 0), 0u) << result.errorOutput;
+    }
+    EXPECT_FALSE(fs::exists(marker)) << "the identifier reached a shell";
+}
+
+TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
+{
+    // Each is decided from the listing, before anything is mounted.
+    struct Case {
+        const char* verb;
+        const char* id;
+        int exitCode;
+        const char* message;  // start of stdout (exit 0) or stderr
+    };
+    const Case cases[] = {
+        {"mount", "loop10", 1, "Mount of loop10 failed: loop10 has no file system"},
+        {"mount", "vda", 1, "Mount of vda failed: vda holds a partition table; mount one of its partitions (vda1, vda2, vda3, vda10)"},
+        {"mount", "vda2", 1, "Mount of vda2 failed: vda2 is in use as swap"},
+        {"unmount", "vda2", 1, "Unmount of vda2 failed: vda2 is in use as swap"},
+        {"mount", "vda3", 1, "Mount of vda3 failed: vda3 is a swap area, not a file system"},
+        {"unmount", "loop10", 1, "Unmount of loop10 failed: loop10 has no file system"},
+        {"mount", "foo", 1, "Could not find disk: foo"},
+        {"unmount", "/dev/foo", 1, "Could not find disk: /dev/foo"},
+        {"mount", "dm-0", 0, "Volume Backup Mounted x Volume Name y on dm-0 is already mounted at /srv/backup"},
+        {"mount", "/dev/vda1", 0, "Volume ROOT FS on vda1 is already mounted at /"},
+        {"unmount", "vda10", 0, "Volume Data Disk on vda10 is not mounted"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.verb) + " " + c.id);
+        auto result = Diskutil({c.verb, c.id});
+        EXPECT_EQ(result.exitCode, c.exitCode);
+        const std::string& text = c.exitCode == 0 ? result.output : result.errorOutput;
+        EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+        EXPECT_EQ(Lines(text).size(), 1u) << text;
+    }
+}
+
+TEST_F(DiskutilTool, UsageErrorsExitTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {}, {"info"}, {"mount"}, {"unmount"}, {"list"}, {"eject", "loop2"}, {"info", "vda1", "extra"}, {"--root"},
+    };
+    for (const auto& args : cases) {
+        std::vector<std::string> argv = {ToolPath("diskutil").string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        auto result = RunProgram(argv);
+        EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_EQ(result.output, "");
+        EXPECT_NE(result.errorOutput.find("usage: diskutil"), std::string::npos);
+    }
+}
+
+TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
+{
+    TempDir empty;
+    auto result = RunProgram({ToolPath("diskutil").string(), "--root", empty.Path().string(), "info", "-all"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.output, "");
+    EXPECT_NE(result.errorOutput.find("sys/block"), std::string::npos);
+}
+
+}

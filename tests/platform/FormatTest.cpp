@@ -1,0 +1,103 @@
+#include "TestSupport.h"
+
+#include "platform/EntryFormatter.h"
+#include "platform/NaturalOrder.h"
+#include "platform/UdevRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+TEST(DiskValueSanitize, OneLineWithoutThePairedLabels)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"MY DATA", "MY DATA"},
+        {"Données été", "Données été"},
+        {"a\nb\rc\td", "a b c d"},
+        {std::string("nul\0x", 5), "nul x"},
+        {"bell\x07\x7f", "bell  "},
+        {"c1\xc2\x85" "end", "c1 end"},          // NEL
+        {"bad\xff\xc3", "bad??"},                // invalid and cut UTF-8
+        {"over\xc0\xaflong", "over??long"},      // overlong "/"
+        {"Mounted: x", "Mounted x"},
+        {"Volume Name:Device Node:", "Volume NameDevice Node"},
+        {"Mounted::", "Mounted"},                // dropping one colon must not leave a new label
+        {"MountedMounted::", "MountedMounted"},
+        {"mounted: lower case is harmless", "mounted: lower case is harmless"},
+    };
+    for (const auto& [raw, clean] : cases)
+        EXPECT_EQ(EntryFormatter::Sanitize(raw), clean) << raw;
+}
+
+TEST(DiskSizeText, DecimalUnitsAndExactBytes)
+{
+    const std::pair<uint64_t, std::string> cases[] = {
+        {512, "512 B (512 Bytes)"},
+        {16777216, "16.8 MB (16777216 Bytes)"},
+        {999950, "1.0 MB (999950 Bytes)"},
+        {274877906944, "274.9 GB (274877906944 Bytes)"},
+        {2000398934016, "2.0 TB (2000398934016 Bytes)"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(EntryFormatter::HumanSize(bytes), text);
+}
+
+TEST(DiskNaturalOrder, NumbersByValue)
+{
+    std::vector<std::string> names = {"vda", "loop10", "sdaa", "loop2", "dm-0", "nvme0n10", "sda", "loop1", "nvme0n2"};
+    std::sort(names.begin(), names.end(), NaturalOrder());
+    EXPECT_EQ(names, (std::vector<std::string>{"dm-0", "loop1", "loop2", "loop10", "nvme0n2", "nvme0n10", "sda", "sdaa", "vda"}));
+    EXPECT_FALSE(NaturalOrder()("loop2", "loop2"));
+    EXPECT_NE(NaturalOrder()("a01", "a1"), NaturalOrder()("a1", "a01"));  // still a strict order
+}
+
+TEST(DiskUdevRecord, PropertiesAndEncodedLabel)
+{
+    auto record = UdevRecord::FromText("S:disk/by-label/x\nE:ID_FS_LABEL=My_Disk\nE:ID_FS_LABEL_ENC=My\\x20Disk\\x2fA\\xZZ\n"
+                                       "E:ID_FS_TYPE=ext4\nE:=broken\nI:123\n");
+    EXPECT_EQ(record.Label(), "My Disk/A\\xZZ");
+    EXPECT_EQ(record.Property("ID_FS_TYPE"), "ext4");
+    EXPECT_EQ(record.Property("ID_FS_UUID"), std::nullopt);
+    EXPECT_EQ(UdevRecord::FromText("E:ID_FS_LABEL=Plain_Name\n").Label(), "Plain_Name");
+}
+
+TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
+{
+    DiskEntry entry;
+    entry.identifier = "loop0";
+    entry.wholeIdentifier = "loop0";
+    entry.device = {7, 0};
+    entry.sizeBytes = 16777216;
+    entry.content = Content::FileSystem;
+    entry.label = "MY DATA";
+    entry.fileSystemType = "ext4";
+    entry.uuid = "0c1f";
+    entry.mountState = MountState::Mounted;
+    entry.mountPoint = "/media/MY DATA";
+    entry.backingFile = "/tmp/data.img";
+
+    EXPECT_EQ(EntryFormatter::Entry(entry),
+        "   Device Identifier:        loop0\n"
+        "   Device Node:              /dev/loop0\n"
+        "   Whole:                    Yes\n"
+        "   Part of Whole:            loop0\n"
+        "   Volume Name:              MY DATA\n"
+        "   Mounted:                  Yes\n"
+        "   Mount Point:              /media/MY DATA\n"
+        "   File System Personality:  ext4\n"
+        "   Disk Size:                16.8 MB (16777216 Bytes)\n"
+        "   Volume UUID:              0c1f\n"
+        "   Read-Only Media:          No\n"
+        "   Removable Media:          No\n"
+        "   Device Number:            7:0\n"
+        "   Backing File:             /tmp/data.img\n");
+
+    DiskEntry other = entry;
+    other.identifier = "loop1";
+    std::string both = EntryFormatter::All({entry, other});
+    EXPECT_NE(both.find("\n\n**********\n\n   Device Identifier:        loop1\n"), std::string::npos);
+}
+
+}

@@ -1,0 +1,135 @@
+#include "TestSupport.h"
+
+#include "platform/ProcessRunner.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "tarnvik-disks-XXXXXX").string();
+    if (::mkdtemp(pattern.data()))
+        path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    if (!path_.empty())
+        fs::remove_all(path_, ignored);
+}
+
+CommandResult RunShell(const std::string& line)
+{
+    return RunProgram({"/bin/sh", "-c", line});
+}
+
+CommandResult RunProgram(const std::vector<std::string>& argv)
+{
+    auto result = ProcessRunner::Run(argv);
+    return {result.exitCode, result.output, result.errorOutput};
+}
+
+std::string ShellQuote(std::string_view text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+std::vector<std::string> Lines(std::string_view text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+size_t Count(std::string_view text, std::string_view needle)
+{
+    size_t count = 0;
+    for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + needle.size()))
+        ++count;
+    return count;
+}
+
+std::string MakeImage(const fs::path& path, const std::string& type, const std::string& label, int sizeMiB)
+{
+    {
+        std::ofstream image(path, std::ios::binary | std::ios::trunc);
+        if (!image)
+            return "cannot create " + path.string();
+    }
+    std::error_code error;
+    fs::resize_file(path, static_cast<uintmax_t>(sizeMiB) << 20, error);
+    if (error)
+        return "cannot size " + path.string() + ": " + error.message();
+    if (type.empty())
+        return {};
+    std::string line = "PATH=\"$PATH:/usr/sbin:/sbin\" ";
+    if (type == "vfat")
+        line += "mkfs.vfat " + (label.empty() ? std::string() : "-n " + ShellQuote(label) + " ");
+    else
+        line += "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + ShellQuote(label) + " ");
+    line += ShellQuote(path.string());
+    auto result = RunShell(line);
+    if (result.exitCode != 0)
+        return "mkfs." + type + " failed: " + result.errorOutput + result.output;
+    return {};
+}
+
+ListingColumns ReadListingColumns(const std::string& diskutil)
+{
+    // The application's own command lines, word for word.
+    ListingColumns columns;
+    columns.names = Lines(RunShell(diskutil + " info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'").output);
+    columns.nodes = Lines(RunShell(diskutil + " info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'").output);
+    columns.mounted = Lines(RunShell(diskutil + " info -all | grep 'Mounted:' | awk '{print $2}'").output);
+    return columns;
+}
+
+fs::path FixturePath(std::string_view name)
+{
+    return fs::path(PLATFORM_FIXTURE_DIR) / name;
+}
+
+fs::path ToolPath(std::string_view name)
+{
+    return fs::path(PLATFORM_TOOL_DIR) / name;
+}
+
+FakeSystem::FakeSystem()
+{
+    std::error_code error;
+    fs::copy(FixturePath("listing"), dir_.Path(), fs::copy_options::recursive, error);
+    if (error) {
+        error_ = "cannot copy the fixture tree: " + error.message();
+        return;
+    }
+    fs::create_directories(dir_.Path() / "dev", error);
+    struct Image {
+        const char* node;
+        const char* type;
+        const char* label;
+    };
+    for (const Image& image : {Image{"vda1", "ext4", "ROOT FS"}, Image{"loop2", "vfat", ""},
+             Image{"loop10", "", ""}, Image{"sdc", "ext4", "Device Node: x"}}) {
+        error_ = MakeImage(dir_.Path() / "dev" / image.node, image.type, image.label, 2);
+        if (!error_.empty())
+            return;
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Helpers shared by the disk-tool tests.
+
+// A fresh directory under the temporary folder, removed with all it holds.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+struct CommandResult {
+    int exitCode = -1;
+    std::string output;
+    std::string errorOutput;
+};
+
+// Runs one line through /bin/sh, as the application does.
+CommandResult RunShell(const std::string& line);
+// Runs a program with exactly these arguments, no shell in between.
+CommandResult RunProgram(const std::vector<std::string>& argv);
+
+// text as one shell word.
+std::string ShellQuote(std::string_view text);
+// The lines of text, without line breaks; no final empty line.
+std::vector<std::string> Lines(std::string_view text);
+// How often needle occurs in text.
+size_t Count(std::string_view text, std::string_view needle);
+
+// A sizeMiB image file at path holding the file system made by
+// mkfs.<type> (ext4, vfat) with label, or zeros when type is empty.
+// Returns the mkfs error text, empty on success.
+std::string MakeImage(const std::filesystem::path& path, const std::string& type, const std::string& label,
+    int sizeMiB);
+
+// Fixture files of these tests.
+std::filesystem::path FixturePath(std::string_view name);
+// A built tool ("diskutil", "bless").
+std::filesystem::path ToolPath(std::string_view name);
+
+// A copy of the "listing" fixture tree with its device nodes made: dev/vda1
+// (ext4 "ROOT FS"), dev/loop2 (vfat, no label), dev/loop10 (no file system)
+// and dev/sdc (ext4 with the hostile label "Device Node: x"). The other
+// devices have no node, so only the udev database can tell about them.
+class FakeSystem {
+public:
+    FakeSystem();
+
+    const std::filesystem::path& Root() const { return dir_.Path(); }
+    // Why the tree could not be made; empty when it is ready.
+    const std::string& Error() const { return error_; }
+
+private:
+    TempDir dir_;
+    std::string error_;
+};
+
+// The three listings the application reads, each as lines, from
+// "<diskutil> info -all" where diskutil is a shell command prefix.
+struct ListingColumns {
+    std::vector<std::string> names;
+    std::vector<std::string> nodes;
+    std::vector<std::string> mounted;
+};
+ListingColumns ReadListingColumns(const std::string& diskutil);
