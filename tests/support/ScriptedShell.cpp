@@ -1,0 +1,28 @@
+#include "ScriptedShell.h"
+
+void ScriptedShell::Install()
+{
+    installed_ = true;
+    Shell::SetScriptForTesting([this](const std::string& line) {
+        lines.push_back(line);
+        if (onExecute)
+            onExecute(line);
+        auto it = answers_.find(line);
+        if (it == answers_.end())
+            return Shell::Outcome{"", "sh: not scripted: " + line + "\n", 127};
+        return it->second;
+    });
+}
+
+void ScriptedShell::Remove()
+{
+    if (installed_)
+        Shell::SetScriptForTesting({});
+    installed_ = false;
+}
+
+void ScriptedShell::Answer(const std::string& commandLine, const std::string& output, int status,
+                           const std::string& errorOutput)
+{
+    answers_[commandLine] = Shell::Outcome{output, errorOutput, status};
+}
