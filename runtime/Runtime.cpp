@@ -216,22 +216,23 @@ void RuntimeRun()
         throw RuntimeException("RuntimeRun before RuntimeInit");
     if (s.quitRequested)
         return;
-    // The application's Open comes first: its splash is then on screen while
-    // the default window's first scan runs.
-    QTimer::singleShot(0, [] {
-        if (std::shared_ptr<Application> app = GetAppObject())
-            app->RaiseEvent(ApplicationEvent::Open);
-        if (State().lateStartup && !State().quitRequested)
-            RuntimeCallHandler([] {
-                State().lateStartup();
-                return false;
-            });
-    });
+    QTimer::singleShot(0, &RuntimeStartApplication);
     s.loopRunning = true;
     const int code = QApplication::exec();
     s.loopRunning = false;
     if (!s.quitRequested)
         s.exitCode = code;
+}
+
+void RuntimeStartApplication()
+{
+    if (std::shared_ptr<Application> app = GetAppObject())
+        app->RaiseEvent(ApplicationEvent::Open);
+    if (State().lateStartup && !State().quitRequested)
+        RuntimeCallHandler([] {
+            State().lateStartup();
+            return false;
+        });
 }
 
 void RuntimePerformFinalizers()
@@ -320,6 +321,7 @@ void CheckUIThread()
 void RuntimeResetForTesting()
 {
     RuntimeState& s = State();
+    s.trace = nullptr;  // it may refer to the finished test's locals
     for (const auto& window : RegisteredWindows())
         window->Close();
     s.registry.clear();
@@ -328,7 +330,6 @@ void RuntimeResetForTesting()
     s.lateStartup = nullptr;
     s.quitRequested = false;
     s.exitCode = 0;
-    s.trace = nullptr;
     SetDesktopHooksForTesting({});
     Shell::SetScriptForTesting({});
     Application::SetSupportsHiDPI(false);

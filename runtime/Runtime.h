@@ -34,6 +34,11 @@ void InitPluginEntrypoints();
 // Once the runtime has started (inside RuntimeRun) it raises the application's
 // Open event and then calls lateStartup.
 void RunFrameworkInitialization(std::function<void()> lateStartup);
+// What RuntimeRun does first, once its loop runs: the application's Open
+// event, then the late start-up callback, each as a handler. The Open event
+// comes first so that the splash it shows is on screen while the default
+// window, built by the splash's own Open, runs its first scan.
+void RuntimeStartApplication();
 // The event loop; returns when the application quits.
 void RuntimeRun();
 void RuntimePerformFinalizers();

@@ -1,0 +1,228 @@
+// The real program, started as a user starts it: under a private Xvfb
+// display, with fake diskutil and bless scripts first on PATH (the real
+// shell pipes their output through grep and awk), ended with Ctrl+Q.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+std::string Which(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "");
+    std::string dir;
+    while (std::getline(dirs, dir, ':'))
+        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
+            return dir + "/" + program;
+    return "";
+}
+
+// A child process with its own environment; killed if still running at the end.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::vector<std::string>& env, bool quiet = false)
+    {
+        std::vector<char*> args, envp;
+        for (const auto& a : argv)
+            args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        for (const auto& e : env)
+            envp.push_back(const_cast<char*>(e.c_str()));
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (quiet) {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        }
+        if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), envp.data()) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child()
+    {
+        if (pid_ > 0 && !Wait(0ms)) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    bool Started() const { return pid_ > 0; }
+    // True once the child has ended within the time given; status then holds its exit.
+    bool Wait(std::chrono::milliseconds limit)
+    {
+        if (ended_)
+            return true;
+        const auto until = std::chrono::steady_clock::now() + limit;
+        do {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                ended_ = true;
+                status_ = status;
+                return true;
+            }
+            std::this_thread::sleep_for(20ms);
+        } while (std::chrono::steady_clock::now() < until);
+        return false;
+    }
+    int Status() const { return status_; }
+
+private:
+    pid_t pid_ = -1;
+    bool ended_ = false;
+    int status_ = 0;
+};
+
+std::string Capture(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (size_t n = fread(buffer, 1, sizeof buffer, p))
+            out.append(buffer, n);
+        pclose(p);
+    }
+    return out;
+}
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (Which("Xvfb").empty() || Which("xdotool").empty())
+            GTEST_SKIP() << "needs Xvfb and xdotool (scripts/install-deps.sh test installs them)";
+        char pattern[] = "/tmp/tarnvik-e2e-XXXXXX";
+        dir_ = mkdtemp(pattern);
+        fs::create_directories(dir_ / "bin");
+        WriteScript("diskutil", R"(#!/bin/sh
+echo "diskutil $*" >> ")" + (dir_ / "calls").string() + R"("
+cat <<'END'
+   Device Identifier:        disk1
+   Device Node:              /dev/disk1
+   Volume Name:              Not applicable (no file system)
+   Mounted:                  Not applicable (no file system)
+
+**********
+
+   Device Identifier:        disk1s1
+   Device Node:              /dev/disk1s1
+   Volume Name:              Macintosh Plain Disk
+   Mounted:                  Yes
+
+**********
+
+   Device Identifier:        disk2s1
+   Device Node:              /dev/disk2s1
+   Volume Name:              USB STICK
+   Mounted:                  No
+END
+)");
+        WriteScript("bless", R"(#!/bin/sh
+echo "bless $*" >> ")" + (dir_ / "calls").string() + R"("
+echo /dev/disk1s1
+)");
+        // A display number of our own; Xvfb refuses one already taken.
+        for (int n = 90 + static_cast<int>(getpid() % 50); n < 200 && !xvfb_; ++n) {
+            display_ = ":" + std::to_string(n);
+            auto server = std::make_unique<Child>(
+                std::vector<std::string>{"Xvfb", display_, "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                Environment(false), true);
+            std::this_thread::sleep_for(300ms);
+            if (server->Started() && !server->Wait(0ms))
+                xvfb_ = std::move(server);
+        }
+        ASSERT_TRUE(xvfb_) << "could not start Xvfb";
+    }
+    void TearDown() override
+    {
+        xvfb_.reset();
+        if (!dir_.empty())
+            fs::remove_all(dir_);
+    }
+
+    void WriteScript(const std::string& name, const std::string& text)
+    {
+        const fs::path path = dir_ / "bin" / name;
+        std::ofstream(path) << text;
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    }
+
+    std::vector<std::string> Environment(bool withFakeTools) const
+    {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string entry = *e;
+            if (entry.rfind("PATH=", 0) == 0 || entry.rfind("DISPLAY=", 0) == 0 ||
+                entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
+                continue;
+            env.push_back(entry);
+        }
+        const char* path = std::getenv("PATH");
+        env.push_back("PATH=" + (withFakeTools ? (dir_ / "bin").string() + ":" : "") + (path ? path : "/usr/bin:/bin"));
+        env.push_back("DISPLAY=" + display_);
+        env.push_back("QT_QPA_PLATFORM=xcb");
+        return env;
+    }
+
+    std::string X(const std::string& command) const { return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null"); }
+
+    fs::path dir_;
+    std::string display_;
+    std::unique_ptr<Child> xvfb_;
+};
+
+TEST_F(EndToEnd, StartsScansThroughTheRealShellAndQuitsWithCtrlQ)
+{
+    Child app({std::string(TARNVIK_BIN_DIR) + "/tarnvik"}, Environment(true));
+    ASSERT_TRUE(app.Started());
+
+    // The main window appears once the start-up scan has ended.
+    std::string id;
+    for (int i = 0; i < 100 && id.empty(); ++i) {
+        ASSERT_FALSE(app.Wait(0ms)) << "the application ended early, status " << app.Status();
+        std::stringstream ids(X("xdotool search --onlyvisible --name '^Tarnvik$'"));
+        std::string candidate;
+        while (ids >> candidate)
+            if (X("xdotool getwindowgeometry " + candidate).find("360x") != std::string::npos)
+                id = candidate;
+        if (id.empty())
+            std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_FALSE(id.empty()) << "no main window on the display";
+
+    const std::string calls = Slurp(dir_ / "calls");
+    EXPECT_EQ(calls, "diskutil info -all\ndiskutil info -all\ndiskutil info -all\nbless --getBoot\n");
+
+    X("xdotool windowactivate --sync " + id);
+    X("xdotool windowfocus --sync " + id + " key --clearmodifiers ctrl+q");
+    ASSERT_TRUE(app.Wait(10s)) << "Ctrl+Q did not end the application";
+    ASSERT_TRUE(WIFEXITED(app.Status()));
+    EXPECT_EQ(WEXITSTATUS(app.Status()), 0);
+}
+
+}  // namespace

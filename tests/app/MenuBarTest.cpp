@@ -1,0 +1,138 @@
+#include "AppFixture.h"
+
+#include "runtime/Application.h"
+#include "runtime/Window.h"
+#include "runtime/internal/Native.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <optional>
+
+namespace {
+
+struct ExpectedItem {
+    const char* name;
+    const char* kind;
+    const char* parent;
+    const char* text;
+    bool visible;
+    std::optional<int64_t> index;
+    std::optional<std::string> shortcut;  // nullopt: never assigned
+};
+
+// The whole tree, in the order of creation.
+const ExpectedItem kTree[] = {
+    {"FileMenu", "MenuItem", "", "&File", false, std::nullopt, ""},
+    {"aboutMenu", "AppleMenuItem", "FileMenu", "About Tarnvik...", true, 0, ""},
+    {"FileQuit", "QuitMenuItem", "FileMenu", "Quit", true, std::nullopt, "Cmd+Q"},
+    {"EditMenu", "MenuItem", "", "&Edit", true, std::nullopt, ""},
+    {"EditUndo", "MenuItem", "EditMenu", "&Undo", true, std::nullopt, "Cmd+Z"},
+    {"EditSeparator1", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditCut", "MenuItem", "EditMenu", "Cu&t", true, std::nullopt, "Cmd+X"},
+    {"EditCopy", "MenuItem", "EditMenu", "&Copy", true, std::nullopt, "Cmd+C"},
+    {"EditPaste", "MenuItem", "EditMenu", "&Paste", true, std::nullopt, "Cmd+V"},
+    {"EditClear", "MenuItem", "EditMenu", "&Delete", true, std::nullopt, ""},
+    {"EditSeparator2", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditSelectAll", "MenuItem", "EditMenu", "Select &All", true, std::nullopt, "Cmd+A"},
+};
+
+class MainMenuBarTest : public AppTest {};
+
+TEST_F(MainMenuBarTest, HoldsTheTwelveItemsInOrderOfCreation)
+{
+    std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    std::vector<std::pair<std::string, std::shared_ptr<MenuItem>>> items;  // parent name, item
+    for (const auto& menu : bar->Children()) {
+        items.emplace_back("", menu);
+        for (const auto& item : menu->Children())
+            items.emplace_back(menu->Name(), item);
+    }
+    ASSERT_EQ(items.size(), std::size(kTree));
+    for (size_t i = 0; i < items.size(); ++i) {
+        const ExpectedItem& e = kTree[i];
+        const auto& [parent, item] = items[i];
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(item->Name(), e.name);
+        EXPECT_EQ(item->Kind(), e.kind);
+        EXPECT_EQ(parent, e.parent);
+        EXPECT_EQ(item->Text(), e.text);
+        EXPECT_EQ(item->Visible(), e.visible);
+        EXPECT_EQ(item->Index(), e.index);
+        EXPECT_EQ(item->KeyboardShortcut(), e.shortcut);
+        EXPECT_TRUE(item->AutoEnable());
+    }
+    EXPECT_EQ(bar->Lookup("prefMenu"), nullptr);
+}
+
+TEST_F(MainMenuBarTest, IsBuiltOnceAndSharedByTheApplicationAndTheMainWindow)
+{
+    // NewAppInstance already built it and gave it to the application.
+    std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    EXPECT_EQ(MainMenuBar::Instance(), bar);
+    EXPECT_EQ(GetAppObject()->MenuBar(), bar);
+    EXPECT_EQ(bar->Children().size(), 2u);
+    EXPECT_EQ(bar->Child("EditMenu")->Children().size(), 8u);
+}
+
+TEST_F(MainMenuBarTest, AFailedBuildLeavesTheInstanceEmptyAndTheNextAccessBuildsAfresh)
+{
+    MainMenuBar::ResetForTesting();
+    MenuItem::FailNextChildLookupForTesting("EditMenu");
+    EXPECT_THROW(MainMenuBar::Instance(), NilObjectException);
+    std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    ASSERT_EQ(bar->Children().size(), 2u);
+    EXPECT_EQ(bar->Child("FileMenu")->Children().size(), 2u);
+    EXPECT_EQ(bar->Child("EditMenu")->Children().size(), 8u);
+    EXPECT_EQ(MainMenuBar::Instance(), bar);
+}
+
+// A window with the bar shows Edit, and About and Quit in the program's
+// menu although their File menu is hidden.
+class plainWindow : public Window {
+public:
+    static constexpr std::string_view kRegistryName = "plainWindow.plainWindow";
+    plainWindow() : Window(kRegistryName) {}
+};
+
+TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
+{
+    auto window = ImplicitWindow<plainWindow>();
+    window->MenuBar(MainMenuBar::Instance());
+    QMenuBar* native = window->NativeData()->top->findChild<QMenuBar*>();
+    ASSERT_NE(native, nullptr);
+    QStringList titles;
+    QMenu* program = nullptr;
+    QMenu* edit = nullptr;
+    for (QAction* action : native->actions()) {
+        titles << action->text();
+        if (action->text() == "&Edit")
+            edit = action->menu();
+        else if (action->menu())
+            program = action->menu();
+    }
+    EXPECT_EQ(titles.size(), 2) << titles.join(",").toStdString();
+    ASSERT_NE(program, nullptr);
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(program->actions().size(), 2);
+    EXPECT_EQ(program->actions()[0]->text(), "About Tarnvik...");
+    EXPECT_EQ(program->actions()[1]->text(), "Quit");
+    EXPECT_EQ(program->actions()[1]->shortcut(), QKeySequence("Ctrl+Q"));
+    EXPECT_EQ(program->actions()[0]->menuRole(), QAction::AboutRole);
+    EXPECT_EQ(program->actions()[1]->menuRole(), QAction::QuitRole);
+    ASSERT_EQ(edit->actions().size(), 8);
+    EXPECT_TRUE(edit->actions()[1]->isSeparator());
+    EXPECT_EQ(edit->actions()[2]->shortcut(), QKeySequence("Ctrl+X"));
+    EXPECT_TRUE(edit->actions()[5]->shortcut().isEmpty()) << "Delete has an empty shortcut";
+
+    // Choosing Quit reaches the handler bound as "fileQuit" (text equality
+    // ignores the case of the F), which quits with exit code 0.
+    std::vector<std::string> trace;
+    SetRuntimeTraceForTesting([&](const std::string& step) { trace.push_back(step); });
+    program->actions()[1]->trigger();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), "Quit 0"), trace.end());
+    EXPECT_EQ(RuntimeExit(), 0);
+}
+
+}  // namespace

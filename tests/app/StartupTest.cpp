@@ -1,0 +1,92 @@
+#include "AppFixture.h"
+
+#include "app/App.h"
+#include "app/splash.h"
+#include "devices/mainWindow.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+class StartupTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        // Start from before the early start-up: no application object, no menu bar.
+        AppTest::SetUp();
+        RuntimeResetForTesting();
+        MainMenuBar::ResetForTesting();
+        shell.Install();
+        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); },
+                                   [this] { ++beeps; },
+                                   [this](const std::string& url) { urls.push_back(url); }});
+        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+    }
+
+    size_t Position(const std::string& step) const
+    {
+        auto it = std::find(trace.begin(), trace.end(), step);
+        EXPECT_NE(it, trace.end()) << step << " never happened";
+        return static_cast<size_t>(it - trace.begin());
+    }
+    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
+
+    std::vector<std::string> trace;
+};
+
+TEST_F(StartupTest, TheEarlyStartupPreparesTheApplicationBeforeAnyWindow)
+{
+    EarlyStartup();
+    const std::vector<std::string> order = {
+        "RuntimeInitExternalClasses", "InitPluginEntrypoints",   "SetVersionData",         "Application.MenuBar",
+        "RuntimeRegisterAppObject",   "AddMenuHandler aboutMenu", "AddMenuHandler prefMenu", "AddMenuHandler fileQuit"};
+    for (size_t i = 1; i < order.size(); ++i)
+        EXPECT_LT(Position(order[i - 1]), Position(order[i])) << order[i - 1] << " before " << order[i];
+    EXPECT_EQ(Count("SetVersionData"), 1);
+    EXPECT_TRUE(std::none_of(trace.begin(), trace.end(),
+                             [](const std::string& s) { return s.rfind("Window.", 0) == 0; }));
+    EXPECT_TRUE(Application::SupportsHiDPI());
+
+    std::shared_ptr<App> app = App::Instance();
+    ASSERT_NE(app, nullptr);
+    const Application::VersionData& v = app->Version();
+    EXPECT_EQ(std::vector<int64_t>({v.majorVersion, v.minorVersion, v.bugVersion, v.nonReleaseVersion, v.stageCode}),
+              std::vector<int64_t>({2, 1, 0, 0, 3}));
+    EXPECT_EQ(v.shortVersion, "v2.1");
+    EXPECT_EQ(v.packageInfo, "");
+    EXPECT_NE(v.longVersion.find("2019"), std::string::npos);
+    EXPECT_EQ(app->MenuBar(), MainMenuBar::Instance());
+}
+
+TEST_F(StartupTest, QuitAsksForExitCodeZeroThroughEitherSpellingOfItsName)
+{
+    EarlyStartup();
+    struct Case {
+        const char* command;
+        bool handled;
+    } cases[] = {{"fileQuit", true}, {"FileQuit", true}, {"FILEQUIT", true}, {"fileQuitX", false}};
+    for (const Case& c : cases) {
+        trace.clear();
+        EXPECT_EQ(App::Instance()->DispatchMenuCommand(c.command), c.handled) << c.command;
+        EXPECT_EQ(Count("Quit 0"), c.handled ? 1 : 0) << c.command;
+    }
+    EXPECT_EQ(RuntimeExit(), 0);
+}
+
+TEST_F(StartupTest, AnExceptionInTheEarlyStartupSkipsTheEventLoop)
+{
+    MenuItem::FailNextChildLookupForTesting("FileMenu");
+    // Were the loop to run after all, it would end at once instead of hanging the test.
+    QTimer::singleShot(0, [] { Quit(0); });
+    Main();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Unhandled NilObjectException: menu FileMenu is nil");
+    EXPECT_EQ(RuntimeExit(), 1);
+    EXPECT_EQ(Count("RuntimeRegisterAppObject"), 0);
+    EXPECT_TRUE(RegisteredWindows().empty());
+    EXPECT_EQ(GetAppObject(), nullptr);
+}
+
+}  // namespace
