@@ -1,7 +1,12 @@
 #pragma once
 
+#include "runtime/PushButton.h"
 #include "runtime/Window.h"
 
+#include <memory>
+
+// The preferences window: there are no preferences, only an OK button. OK
+// hides the window, so the next showing finds the same one.
 class prefWindow : public Window {
 public:
     static constexpr std::string_view kRegistryName = "prefWindow.prefWindow";
@@ -11,6 +16,8 @@ public:
     void Layout();
     void CreateControls();
     void CreateControls0();
+    std::shared_ptr<PushButton> PushButton1() const;
+    void PushButton1_Action(std::shared_ptr<PushButton> button);
 
 protected:
     const EventTableType& EventTable() const override;

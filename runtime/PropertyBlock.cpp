@@ -227,8 +227,18 @@ void AppendPropertyEntry(std::string& block, std::string_view key, const Propert
 
 PropertyValue DefaultPropertyValue(const PropertySpec& spec)
 {
-    if (spec.initial)
-        return *spec.initial;
+    if (spec.initial.set) {
+        switch (spec.type) {
+        case PropertyType::Boolean: return spec.initial.boolean;
+        case PropertyType::Integer:
+        case PropertyType::Enum8:
+        case PropertyType::Enum1: return spec.initial.integer;
+        case PropertyType::Single: return static_cast<float>(spec.initial.number);
+        case PropertyType::Double: return spec.initial.number;
+        case PropertyType::Color: return spec.initial.color;
+        case PropertyType::String: return std::string(spec.initial.text);
+        }
+    }
     switch (spec.type) {
     case PropertyType::Boolean: return false;
     case PropertyType::Integer:

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -36,10 +35,21 @@ struct Color {
 // Double -> double; Color -> Color; String -> std::string.
 using PropertyValue = std::variant<bool, int64_t, float, double, Color, std::string>;
 
+// The value a property starts with, where it is not its type's default.
+// Plain data, so the property lists are built without temporaries.
+struct PropertyInitial {
+    bool set = false;
+    bool boolean = false;
+    int64_t integer = 0;
+    double number = 0;
+    Color color = {};
+    std::string_view text = {};
+};
+
 struct PropertySpec {
     std::string_view name;  // canonical spelling
     PropertyType type;
-    std::optional<PropertyValue> initial = {};  // otherwise the type's default
+    PropertyInitial initial = {};
 };
 
 // The property list of one runtime class; lookups include the bases.

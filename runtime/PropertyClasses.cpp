@@ -9,20 +9,40 @@ namespace {
 
 using T = PropertyType;
 
-const PropertySpec kTrue(std::string_view name)
+constexpr PropertyInitial Int(int64_t v)
 {
-    return PropertySpec{name, T::Boolean, PropertyValue(true)};
+    return {true, false, v, 0, {}, {}};
+}
+
+constexpr PropertyInitial Real(double v)
+{
+    return {true, false, 0, v, {}, {}};
+}
+
+constexpr PropertyInitial Colour(Color c)
+{
+    return {true, false, 0, 0, c, {}};
+}
+
+constexpr PropertyInitial Text(std::string_view t)
+{
+    return {true, false, 0, 0, {}, t};
+}
+
+constexpr PropertySpec kTrue(std::string_view name)
+{
+    return PropertySpec{name, T::Boolean, {true, true, 0, 0, {}, {}}};
 }
 
 const PropertyClass& WindowClass()
 {
     static const PropertyClass c("Window", nullptr,
-                                 {{"Width", T::Integer, PropertyValue(int64_t{100})},
-                                  {"Height", T::Integer, PropertyValue(int64_t{100})},
-                                  {"MinWidth", T::Integer, PropertyValue(int64_t{64})},
-                                  {"MinHeight", T::Integer, PropertyValue(int64_t{64})},
-                                  {"MaxWidth", T::Integer, PropertyValue(int64_t{32000})},
-                                  {"MaxHeight", T::Integer, PropertyValue(int64_t{32000})},
+                                 {{"Width", T::Integer, Int(100)},
+                                  {"Height", T::Integer, Int(100)},
+                                  {"MinWidth", T::Integer, Int(64)},
+                                  {"MinHeight", T::Integer, Int(64)},
+                                  {"MaxWidth", T::Integer, Int(32000)},
+                                  {"MaxHeight", T::Integer, Int(32000)},
                                   {"Frame", T::Integer},
                                   {"Title", T::String},
                                   kTrue("CloseButton"),
@@ -37,7 +57,7 @@ const PropertyClass& WindowClass()
                                   kTrue("LiveResize"),
                                   {"FullScreen", T::Boolean},
                                   {"HasBackColor", T::Boolean},
-                                  {"BackColor", T::Color, PropertyValue(Color{255, 255, 255, 0})},
+                                  {"BackColor", T::Color, Colour(Color{255, 255, 255, 0})},
                                   kTrue("MenuBarVisible")});
     return c;
 }
@@ -46,7 +66,7 @@ const PropertyClass& ControlClass()
 {
     static const PropertyClass c("Control", nullptr,
                                  {{"Name", T::String},
-                                  {"Index", T::Integer, PropertyValue(int64_t{-2147483648LL})},
+                                  {"Index", T::Integer, Int(-2147483648LL)},
                                   {"TabPanelIndex", T::Integer},
                                   {"InitialParent", T::String}});
     return c;
@@ -76,7 +96,7 @@ const PropertyClass& RectControlClass()
 // The font keys that every class with text has.
 std::vector<PropertySpec> WithFont(std::vector<PropertySpec> own)
 {
-    for (PropertySpec s : std::initializer_list<PropertySpec>{{"TextFont", T::String, PropertyValue(std::string("System"))},
+    for (PropertySpec s : std::initializer_list<PropertySpec>{{"TextFont", T::String, Text("System")},
                                                               {"TextSize", T::Single},
                                                               {"TextUnit", T::Enum1},
                                                               {"Bold", T::Boolean},
@@ -115,7 +135,7 @@ const PropertyClass& TextEditClass()
     static const PropertyClass c("TextEdit", &RectControlClass(),
                                  WithFont({kTrue("Border"),
                                            kTrue("UseFocusRing"),
-                                           {"BackColor", T::Color, PropertyValue(Color{255, 255, 255, 0})},
+                                           {"BackColor", T::Color, Colour(Color{255, 255, 255, 0})},
                                            {"Format", T::String},
                                            kTrue("HideSelection"),
                                            {"Text", T::String},
@@ -137,7 +157,7 @@ const PropertyClass& TextAreaClass()
                                   kTrue("ScrollBarVertical"),
                                   kTrue("Styled"),
                                   {"LineHeight", T::Double},
-                                  {"LineSpacing", T::Double, PropertyValue(1.0)},
+                                  {"LineSpacing", T::Double, Real(1.0)},
                                   {"AutomaticallyCheckSpelling", T::Boolean}});
     return c;
 }
@@ -146,19 +166,19 @@ const PropertyClass& ListboxClass()
 {
     static const PropertyClass c("Listbox", &RectControlClass(),
                                  WithFont({kTrue("Border"),
-                                           {"ColumnCount", T::Integer, PropertyValue(int64_t{1})},
+                                           {"ColumnCount", T::Integer, Int(1)},
                                            {"ColumnWidths", T::String},
                                            {"HasHeading", T::Boolean},
                                            kTrue("UseFocusRing"),
                                            {"InitialValue", T::String},
-                                           {"HeadingIndex", T::Integer, PropertyValue(int64_t{-1})},
+                                           {"HeadingIndex", T::Integer, Int(-1)},
                                            {"ScrollBarHorizontal", T::Boolean},
                                            kTrue("ScrollBarVertical"),
                                            {"GridLinesHorizontal", T::Integer},
                                            {"GridLinesVertical", T::Integer},
-                                           {"DefaultRowHeight", T::Integer, PropertyValue(int64_t{-1})},
+                                           {"DefaultRowHeight", T::Integer, Int(-1)},
                                            {"ShowDropIndicator", T::Boolean},
-                                           {"_ScrollWidth", T::Integer, PropertyValue(int64_t{-1})},
+                                           {"_ScrollWidth", T::Integer, Int(-1)},
                                            {"_ScrollOffset", T::Integer},
                                            {"Hierarchical", T::Boolean},
                                            {"EnableDrag", T::Boolean},

@@ -9,6 +9,7 @@
 #include "runtime/internal/Native.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QWindow>
 
 #include <thread>
@@ -303,6 +304,41 @@ TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
     EXPECT_EQ(kinds.size(), 5u);
     EXPECT_FALSE(window->IsClosed());
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
+{
+    auto window = probeWindow::Instance();
+    auto area = window->New<TextArea>();
+    area->Constructor();
+    window->AddControl(area, "area");
+    area->SetProperty("Width", int64_t{100});
+    area->SetProperty("Height", int64_t{50});
+    area->Text("copy me");
+    area->ReadOnly(true);
+    QWidget* native = area->NativeData()->widget;
+    window->NativeData()->top->activateWindow();
+    native->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), native);
+
+    auto command = [](const char* name) {
+        auto item = std::make_shared<MenuItem>();
+        item->Name(name);
+        return item->Choose();
+    };
+    EXPECT_FALSE(command("EditCopy")) << "nothing selected yet";
+    EXPECT_TRUE(command("EditSelectAll"));
+    EXPECT_TRUE(command("EditCopy"));
+    EXPECT_EQ(QApplication::clipboard()->text(), "copy me");
+    EXPECT_FALSE(command("EditCut")) << "a read-only text cannot be cut";
+    EXPECT_FALSE(command("EditPaste"));
+    EXPECT_EQ(area->Text(), "copy me");
+    area->ReadOnly(false);
+    EXPECT_TRUE(command("EditClear"));
+    EXPECT_EQ(area->Text(), "") << "the user's edit flows back into Text";
+    EXPECT_TRUE(command("EditUndo"));
+    EXPECT_EQ(area->Text(), "copy me");
 }
 
 TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)

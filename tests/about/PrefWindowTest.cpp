@@ -1,0 +1,143 @@
+#include "AppFixture.h"
+
+#include "about/prefWindow.h"
+#include "app/App.h"
+#include "devices/mainWindow.h"
+#include "runtime/MenuItem.h"
+#include "runtime/internal/Native.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWindow>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::vector<std::string> kScanQueries = {
+    "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'",
+    "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'",
+    "diskutil info -all | grep 'Mounted:' | awk '{print $2}'", "bless --getBoot"};
+
+class PrefWindowTest : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        // Building the main window runs its scan; every query answers empty.
+        for (const std::string& query : kScanQueries)
+            shell.Answer(query, "");
+        shell.onExecute = [this](const std::string& line) { trace.push_back("shell " + line); };
+        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+    }
+
+    std::shared_ptr<prefWindow> ChoosePreferences()
+    {
+        EXPECT_TRUE(App::Instance()->DispatchMenuCommand("prefMenu"));
+        return std::dynamic_pointer_cast<prefWindow>(GetImplicitWindow(prefWindow::kRegistryName));
+    }
+    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
+    size_t First(const std::string& step) const
+    {
+        return static_cast<size_t>(std::find(trace.begin(), trace.end(), step) - trace.begin());
+    }
+    size_t Last(const std::string& step) const
+    {
+        auto it = std::find(trace.rbegin(), trace.rend(), step);
+        return it == trace.rend() ? trace.size() : static_cast<size_t>(trace.rend() - it - 1);
+    }
+
+    std::vector<std::string> trace;
+};
+
+QWindow* TransientParentOf(const Window& window)
+{
+    return window.NativeData()->top->windowHandle()->transientParent();
+}
+
+TEST_F(PrefWindowTest, OkHidesTheWindowAndTheNextCommandShowsTheSameOneAgain)
+{
+    struct Case {
+        const char* name;
+        std::function<void(prefWindow&)> ok;
+    } cases[] = {
+        {"Push", [](prefWindow& w) { w.PushButton1()->Push(); }},
+        {"the Return key, OK being the default button",
+         [](prefWindow& w) {
+             QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+             QApplication::sendEvent(w.NativeData()->top, &key);
+         }},
+    };
+    std::shared_ptr<prefWindow> first = ChoosePreferences();
+    ASSERT_NE(first, nullptr);
+    std::shared_ptr<mainWindow> main = mainWindow::Instance();
+    EXPECT_TRUE(first->IsVisible());
+    EXPECT_EQ(TransientParentOf(*first), main->NativeData()->top->windowHandle()) << "shown within the main window";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.ok(*first);
+        EXPECT_FALSE(first->IsVisible());
+        EXPECT_FALSE(first->IsClosed());
+        EXPECT_EQ(GetImplicitWindow(prefWindow::kRegistryName), first) << "hidden, still registered";
+        EXPECT_TRUE(main->IsVisible()) << "the main window is unaffected";
+
+        std::shared_ptr<prefWindow> again = ChoosePreferences();
+        EXPECT_EQ(again, first);
+        EXPECT_TRUE(again->IsVisible());
+    }
+    EXPECT_EQ(Count("Window.Constructor prefWindow.prefWindow"), 1);
+    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PrefWindowTest, WithTheMainWindowClosedTheCommandBuildsAMainWindowFirst)
+{
+    std::shared_ptr<mainWindow> closed = mainWindow::Instance();
+    closed->Close();
+    trace.clear();
+
+    std::shared_ptr<prefWindow> preferences = ChoosePreferences();
+    ASSERT_NE(preferences, nullptr);
+    std::shared_ptr<mainWindow> main =
+        std::dynamic_pointer_cast<mainWindow>(GetImplicitWindow(mainWindow::kRegistryName));
+    ASSERT_NE(main, nullptr);
+    EXPECT_NE(main, closed);
+    EXPECT_TRUE(main->IsVisible());
+    EXPECT_TRUE(preferences->IsVisible());
+    EXPECT_EQ(TransientParentOf(*preferences), main->NativeData()->top->windowHandle());
+
+    // The preferences window first, then the main window with its scan, and
+    // only then the preferences window attached to it.
+    const size_t built = First("Window.Constructor mainWindow.mainWindow");
+    const size_t shown = Last("Window.Show prefWindow.prefWindow");
+    EXPECT_LT(First("Window.Constructor prefWindow.prefWindow"), built);
+    EXPECT_LT(built, shown);
+    for (const std::string& query : kScanQueries) {
+        EXPECT_EQ(Count("shell " + query), 1) << query;
+        EXPECT_GT(First("shell " + query), built) << query;
+        EXPECT_LT(First("shell " + query), shown) << query;
+    }
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages.front());
+}
+
+TEST_F(PrefWindowTest, NoMenuItemShowsThePreferencesWindow)
+{
+    std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    EXPECT_EQ(bar->Lookup("prefMenu"), nullptr);
+    std::function<void(const MenuItem&)> chooseAll = [&](const MenuItem& menu) {
+        for (const auto& item : menu.Children()) {
+            if (!item->Children().empty())
+                chooseAll(*item);
+            else if (!item->IsSeparator())
+                item->Choose();
+        }
+    };
+    chooseAll(*bar);
+    EXPECT_EQ(GetImplicitWindow(prefWindow::kRegistryName), nullptr);
+    EXPECT_NE(GetImplicitWindow("aboutWindow.aboutWindow"), nullptr) << "the items did run";
+}
+
+}  // namespace

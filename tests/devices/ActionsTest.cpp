@@ -1,0 +1,372 @@
+#include "DeviceListFixture.h"
+
+#include "devices/ShellWord.h"
+#include "runtime/Text.h"
+#include "runtime/internal/Native.h"
+
+#include <QPlainTextEdit>
+
+#include <filesystem>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ShellWordTest, PlainWordsStayAndEverythingElseIsQuoted)
+{
+    struct Case {
+        std::string identifier;
+        std::string word;
+    } cases[] = {
+        {"disk2s1", "disk2s1"},
+        {"loop0p1", "loop0p1"},
+        {"a.b_c-d:e", "a.b_c-d:e"},
+        {"", ""},
+        {"my disk", "'my disk'"},
+        {"x;touch y", "'x;touch y'"},
+        {"$(id)", "'$(id)'"},
+        {"`id`", "'`id`'"},
+        {"it's", "'it'\\''s'"},
+        {"'", "''\\'''"},
+        {"a\"b", "'a\"b'"},
+        {"disk*", "'disk*'"},
+        {"a\nb", "'a\nb'"},
+        {"/dev/disk1", "'/dev/disk1'"},
+        {"Lüfter", "'Lüfter'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShellWord(c.identifier), c.word) << c.identifier;
+}
+
+class ActionsTest : public DeviceListTest {
+protected:
+    void SetUp() override
+    {
+        DeviceListTest::SetUp();
+        AnswerRows({{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"Macintosh", "disk1s1", "Yes"}},
+                   "/dev/disk1s1\n");
+        Main();
+        scanned = shell.lines.size();
+        SetRuntimeTraceForTesting([this](const std::string& step) {
+            if (step == "Beep" || step == "MsgBox")
+                alerts.push_back(step);
+        });
+    }
+
+    static void Select(int64_t row) { List()->ListIndex(row); }
+
+    struct Buttons {
+        bool mount, unmount, info;
+        bool operator==(const Buttons&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Buttons& b)
+        {
+            return out << "mount " << b.mount << ", unmount " << b.unmount << ", info " << b.info;
+        }
+    };
+    static Buttons Enabled()
+    {
+        return {Main()->mountBtn()->Enabled(), Main()->unmountBtn()->Enabled(), Main()->infoBtn()->Enabled()};
+    }
+
+    size_t scanned = 0;
+    std::vector<std::string> alerts;
+};
+
+TEST_F(ActionsTest, ButtonsFollowTheSelectedRowsMountedState)
+{
+    struct Case {
+        std::string mounted;
+        Buttons buttons;
+    } cases[] = {
+        {"No", {true, false, true}},  {"no", {true, false, true}},   {"NO", {true, false, true}},
+        {"Yes", {false, true, true}}, {"", {false, true, true}},     {"Not", {false, true, true}},
+        {"No ", {false, true, true}}, {"Busy", {false, true, true}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("mounted \"" + c.mounted + "\"");
+        List()->Cell(1, 2, c.mounted);
+        Select(-1);
+        Select(1);
+        EXPECT_EQ(Enabled(), c.buttons);
+        Select(-1);
+        EXPECT_EQ(Enabled(), (Buttons{false, false, false}));
+    }
+}
+
+TEST_F(ActionsTest, MountAndUnmountRunTheCommandAndMarkTheRow)
+{
+    struct Case {
+        int64_t row;
+        std::shared_ptr<PushButton> (mainWindow::*button)() const;
+        std::string commandLine;
+        std::string mounted;
+    } cases[] = {
+        {1, &mainWindow::mountBtn, "diskutil mount disk3", "Yes"},
+        {0, &mainWindow::unmountBtn, "diskutil unmount disk2s1", "No"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        const size_t start = shell.lines.size();
+        shell.Answer(c.commandLine, "Volume on disk mounted\n");
+        Select(c.row);
+        ((*Main()).*c.button)()->Push();
+        EXPECT_EQ(LinesSince(start), std::vector<std::string>{c.commandLine});
+        EXPECT_EQ(List()->Cell(c.row, 2), c.mounted);
+        EXPECT_EQ(List()->ListIndex(), -1);
+        EXPECT_EQ(Enabled(), (Buttons{false, false, false}));
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ActionsTest, FailedMountOrUnmountExplainsAndKeepsTheState)
+{
+    struct Case {
+        const char* name;
+        int64_t row;
+        std::shared_ptr<PushButton> (mainWindow::*button)() const;
+        std::string commandLine;
+        int status;
+        std::string output, errorOutput;
+        std::string message;
+    } cases[] = {
+        {"mount, the reason on the error stream", 1, &mainWindow::mountBtn, "diskutil mount disk3", 1, "",
+         "Mount of disk3 failed: unknown filesystem type 'vfat'\n",
+         "Data (disk3)\n\nMounting failed (exit status 1):\nMount of disk3 failed: unknown filesystem type 'vfat'"},
+        {"unmount, the reason only in the output", 0, &mainWindow::unmountBtn, "diskutil unmount disk2s1", 16,
+         "  Volume MyDisk is busy \n", "",
+         "MyDisk (disk2s1)\n\nUnmounting failed (exit status 16):\nVolume MyDisk is busy"},
+        {"unmount, the error stream wins over the output", 0, &mainWindow::unmountBtn, "diskutil unmount disk2s1",
+         1, "partial\n", "\numount: /media/MyDisk: target is busy.\n\n",
+         "MyDisk (disk2s1)\n\nUnmounting failed (exit status 1):\numount: /media/MyDisk: target is busy."},
+        {"mount, no reason given", 1, &mainWindow::mountBtn, "diskutil mount disk3", 127, "", "",
+         "Data (disk3)\n\nMounting failed (exit status 127):\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        const std::vector<Row> before = Rows();
+        const size_t start = shell.lines.size();
+        shell.Answer(c.commandLine, c.output, c.status, c.errorOutput);
+        Select(c.row);
+        ((*Main()).*c.button)()->Push();
+        EXPECT_EQ(LinesSince(start), std::vector<std::string>{c.commandLine});
+        EXPECT_EQ(messages, std::vector<std::string>{c.message});
+        EXPECT_EQ(Rows(), before);
+        EXPECT_EQ(List()->ListIndex(), -1);
+    }
+    EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(ActionsTest, UnmountOfTheBootVolumeIsRefused)
+{
+    ASSERT_EQ(Main()->bootVolume()->Text(), "disk1s1");
+    Select(2);
+    const std::vector<Row> before = Rows();
+    for (int press = 1; press <= 2; ++press) {
+        Main()->unmountBtn()->Push();
+        EXPECT_EQ(beeps, press);
+        ASSERT_EQ(messages.size(), static_cast<size_t>(press));
+        EXPECT_EQ(messages.back(), "Macintosh (disk1s1)\n\nThis disk is the 'boot volume' and cannot be unmounted.");
+    }
+    EXPECT_EQ(alerts, (std::vector<std::string>{"Beep", "MsgBox", "Beep", "MsgBox"}));
+    EXPECT_EQ(shell.lines.size(), scanned);
+    EXPECT_EQ(Rows(), before);
+    EXPECT_EQ(List()->ListIndex(), 2);
+    EXPECT_EQ(Enabled(), (Buttons{false, true, true}));
+}
+
+TEST_F(ActionsTest, EmptyIdentifierIsPassedOnUnlessTheBootVolumeIsEmptyToo)
+{
+    struct Case {
+        std::string boot;
+        std::vector<std::string> commands;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"/dev/disk1s1\n", {"diskutil unmount "}, {}},
+        {"", {}, {"Ghost ()\n\nThis disk is the 'boot volume' and cannot be unmounted."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.boot);
+        messages.clear();
+        AnswerScan("Ghost\n", "ghost\n", "Yes\n", c.boot);
+        shell.Answer("diskutil unmount ", "");
+        Reopen();
+        ASSERT_EQ(Rows(), (std::vector<Row>{{"Ghost", "", "Yes"}}));
+        const size_t start = shell.lines.size();
+        Select(0);
+        Main()->unmountBtn()->Push();
+        EXPECT_EQ(LinesSince(start), c.commands);
+        EXPECT_EQ(messages, c.messages);
+    }
+}
+
+TEST_F(ActionsTest, IdentifiersThatAreNotPlainWordsAreQuoted)
+{
+    AnswerScan("Odd\n", "/dev/my disk's\n", "No\n");
+    Reopen();
+    ASSERT_EQ(Rows(), (std::vector<Row>{{"Odd", "my disk's", "No"}}));
+    const size_t start = shell.lines.size();
+    for (const char* line : {"diskutil mount 'my disk'\\''s'", "diskutil unmount 'my disk'\\''s'",
+                             "diskutil info 'my disk'\\''s'"})
+        shell.Answer(line, "");
+
+    Select(0);
+    Main()->mountBtn()->Push();
+    Select(0);
+    Main()->unmountBtn()->Push();
+    Select(0);
+    Main()->infoBtn()->Push();
+
+    EXPECT_EQ(LinesSince(start), (std::vector<std::string>{"diskutil mount 'my disk'\\''s'",
+                                                          "diskutil unmount 'my disk'\\''s'",
+                                                          "diskutil info 'my disk'\\''s'"}));
+    EXPECT_EQ(infoWindow::Instance()->Title(), "Tarnvik: diskutil info my disk's");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ActionsTest, WithNoRowSelectedTheActionsDoNothing)
+{
+    std::shared_ptr<mainWindow> window = Main();
+    ASSERT_EQ(List()->ListIndex(), -1);
+    ASSERT_TRUE(window->infoBtn()->Enabled());  // as the window starts
+    window->infoBtn()->Push();
+    List()->RaiseEvent(ListboxEvent::DoubleClick);
+    EXPECT_NO_THROW(window->mountBtn_Action(window->mountBtn()));
+    EXPECT_NO_THROW(window->unmountBtn_Action(window->unmountBtn()));
+    EXPECT_NO_THROW(window->showDiskInfo());
+    window->mountBtn()->Enabled(true);
+    window->unmountBtn()->Enabled(true);
+    window->mountBtn()->Push();
+    window->unmountBtn()->Push();
+
+    EXPECT_EQ(shell.lines.size(), scanned);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(GetImplicitWindow(infoWindow::kRegistryName), nullptr);
+    EXPECT_EQ(Rows()[1], (Row{"Data", "disk3", "No"}));
+}
+
+// The native text area of an info window.
+QPlainTextEdit* NativeEditOf(const TextArea& area)
+{
+    return qobject_cast<QPlainTextEdit*>(area.NativeData()->widget.data());
+}
+
+TEST_F(ActionsTest, InfoShowsTheWholeDescriptionInOneInfoWindow)
+{
+    shell.Answer("diskutil info disk2s1", "   Device Identifier:  disk2s1\n   Volume Name:  My Disk\n");
+    shell.Answer("diskutil info disk3", "   Device Identifier:  disk3\n");
+
+    Select(0);
+    Main()->infoBtn()->Push();
+    std::shared_ptr<infoWindow> first = infoWindow::Instance();
+    EXPECT_TRUE(first->IsVisible());
+    EXPECT_EQ(first->Title(), "Tarnvik: diskutil info disk2s1");
+    EXPECT_EQ(first->infoTitle()->Text(), "MyDisk (disk2s1)");
+    EXPECT_EQ(first->infoTextArea()->Text(), "   Device Identifier:  disk2s1\n   Volume Name:  My Disk\n");
+    QPlainTextEdit* edit = NativeEditOf(*first->infoTextArea());
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isReadOnly());
+    EXPECT_TRUE(edit->textInteractionFlags().testFlag(Qt::TextSelectableByMouse));
+    EXPECT_TRUE(edit->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+
+    // A double click on another row refills the same window.
+    Select(1);
+    List()->RaiseEvent(ListboxEvent::DoubleClick);
+    EXPECT_EQ(infoWindow::Instance(), first);
+    EXPECT_EQ(first->Title(), "Tarnvik: diskutil info disk3");
+    EXPECT_EQ(first->infoTitle()->Text(), "Data (disk3)");
+    EXPECT_EQ(first->infoTextArea()->Text(), "   Device Identifier:  disk3\n");
+
+    // OK closes it; the next request builds a new one with only the new entry.
+    first->PushButton1()->Push();
+    EXPECT_TRUE(first->IsClosed());
+    EXPECT_EQ(GetImplicitWindow(infoWindow::kRegistryName), nullptr);
+    Select(0);
+    Main()->infoBtn()->Push();
+    std::shared_ptr<infoWindow> second = infoWindow::Instance();
+    EXPECT_NE(second, first);
+    EXPECT_EQ(second->Title(), "Tarnvik: diskutil info disk2s1");
+    EXPECT_EQ(second->infoTitle()->Text(), "MyDisk (disk2s1)");
+    EXPECT_EQ(second->infoTextArea()->Text(), "   Device Identifier:  disk2s1\n   Volume Name:  My Disk\n");
+
+    EXPECT_EQ(LinesSince(scanned),
+              (std::vector<std::string>{"diskutil info disk2s1", "diskutil info disk3", "diskutil info disk2s1"}));
+    EXPECT_EQ(List()->ListIndex(), 0);  // info leaves the selection alone
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ActionsTest, AFailedInfoShowsWhyInTheInfoWindow)
+{
+    shell.Answer("diskutil info disk2s1", "", 1, "Could not find disk: disk2s1\n");
+    Select(0);
+    Main()->infoBtn()->Push();
+    EXPECT_EQ(infoWindow::Instance()->Title(), "Tarnvik: diskutil info disk2s1");
+    EXPECT_EQ(infoWindow::Instance()->infoTextArea()->Text(), "Could not find disk: disk2s1\n");
+    shell.Answer("diskutil info disk2s1", "partial\n", 0, "a warning\n");
+    Main()->infoBtn()->Push();
+    EXPECT_EQ(infoWindow::Instance()->infoTextArea()->Text(), "partial\n") << "a success shows its output alone";
+}
+
+// Hostile identifiers through the real shell and the real stand-ins: none
+// of them may run a command of its own.
+class RealShellQuotingTest : public ActionsTest {
+protected:
+    void SetUp() override
+    {
+        ActionsTest::SetUp();
+        dir_ = fs::temp_directory_path() / ("tarnvik-quoting-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        marker = dir_ / "MARKER";
+        shell.Remove();
+    }
+    void TearDown() override
+    {
+        fs::remove_all(dir_);
+        ActionsTest::TearDown();
+    }
+
+    fs::path marker;
+
+private:
+    fs::path dir_;
+};
+
+TEST_F(RealShellQuotingTest, HostileIdentifiersRunNothing)
+{
+    const std::string identifiers[] = {"x;touch " + marker.string(), "$(touch " + marker.string() + ")",
+                                       "`touch " + marker.string() + "`", "x' ; touch '" + marker.string()};
+    // The unquoted line would have made the marker: the check below can fail.
+    {
+        Shell unquoted;
+        unquoted.Execute("diskutil mount " + identifiers[0]);
+        ASSERT_TRUE(fs::exists(marker));
+        fs::remove(marker);
+    }
+    for (const std::string& identifier : identifiers) {
+        SCOPED_TRACE(identifier);
+        messages.clear();
+        List()->Cell(1, 1, identifier);
+        List()->Cell(1, 2, "No");
+        Select(1);
+        Main()->mountBtn()->Push();
+        Select(1);
+        Main()->infoBtn()->Push();
+        List()->Cell(1, 2, "Yes");
+        Select(-1);
+        Select(1);
+        Main()->unmountBtn()->Push();
+        EXPECT_FALSE(fs::exists(marker));
+        // The stand-in looked for a disk of exactly that name and found none.
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].rfind("Data (" + identifier + ")\n\nMounting failed (exit status ", 0), 0u)
+            << messages[0];
+        EXPECT_EQ(messages[1].rfind("Data (" + identifier + ")\n\nUnmounting failed (exit status ", 0), 0u)
+            << messages[1];
+        EXPECT_EQ(infoWindow::Instance()->Title(), "Tarnvik: diskutil info " + identifier);
+    }
+}
+
+}  // namespace
