@@ -1,0 +1,119 @@
+#include "AppFixture.h"
+
+#include "app/splash.h"
+#include "devices/mainWindow.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kQueries[] = {
+    "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'",
+    "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'",
+    "diskutil info -all | grep 'Mounted:' | awk '{print $2}'",
+    "bless --getBoot",
+};
+
+// The start-up as the runtime runs it: the application's Open event, then
+// the late start-up callback, with the scan's queries scripted.
+class SplashHandover : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        RunFrameworkInitialization(&LateStartup);
+        shell.Answer(kQueries[0], "MyDisk\nEFI\n");
+        shell.Answer(kQueries[1], "/dev/disk2s1\n/dev/disk0s1\n");
+        shell.Answer(kQueries[2], "No\nNo\n");
+        shell.Answer(kQueries[3], "/dev/disk1s1\n");
+        shell.onExecute = [this](const std::string& line) {
+            if (line != kQueries[0] || splashSeenDuringFirstQuery.has_value())
+                return;
+            std::shared_ptr<Window> shown = GetImplicitWindow(splash::kRegistryName);
+            splashSeenDuringFirstQuery = shown && shown->IsVisible();
+        };
+        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+    }
+
+    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
+    static bool ASplashIsVisible()
+    {
+        std::shared_ptr<Window> splashWindow = GetImplicitWindow(splash::kRegistryName);
+        return splashWindow && splashWindow->IsVisible();
+    }
+
+    std::optional<bool> splashSeenDuringFirstQuery;
+    std::vector<std::string> trace;
+};
+
+TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
+{
+    RuntimeStartApplication();
+
+    ASSERT_TRUE(splashSeenDuringFirstQuery.has_value()) << "the first query never ran";
+    EXPECT_TRUE(*splashSeenDuringFirstQuery);
+    EXPECT_FALSE(ASplashIsVisible());
+    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(shell.lines, std::vector<std::string>(std::begin(kQueries), std::end(kQueries)))
+        << "the queries ran once";
+    std::shared_ptr<mainWindow> main = mainWindow::Instance();
+    EXPECT_TRUE(main->IsVisible());
+    EXPECT_EQ(main->theParsedResult()->ListCount(), 1);
+    EXPECT_TRUE(messages.empty());
+
+    // A later call of the late start-up callback finds the main window.
+    LateStartup();
+    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(mainWindow::Instance(), main);
+    EXPECT_EQ(shell.lines.size(), std::size(kQueries));
+}
+
+TEST_F(SplashHandover, AScanLeavesNoSplashBehind)
+{
+    RuntimeStartApplication();
+    mainWindow::Instance()->scanBtn()->Push();
+    EXPECT_EQ(GetImplicitWindow(splash::kRegistryName), nullptr);
+    EXPECT_FALSE(ASplashIsVisible());
+    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+}
+
+// The splash shows the icon, the name, the version line and the message,
+// and keeps its size.
+TEST_F(SplashHandover, ShowsItsIconNameVersionAndMessage)
+{
+    std::shared_ptr<splash> window = splash::Instance();
+    EXPECT_EQ(window->Width(), 480);
+    EXPECT_EQ(window->Height(), 220);
+    window->Width(600);
+    window->Height(100);
+    EXPECT_EQ(window->Width(), 480);
+    EXPECT_EQ(window->Height(), 220);
+
+    ASSERT_NE(window->Canvas1()->Backdrop(), nullptr);
+    EXPECT_EQ(window->Canvas1()->Backdrop(), Tarnvikicon());
+    EXPECT_EQ(window->Label1()->Text(), "Tarnvik");
+    EXPECT_EQ(window->Label1()->StringProperty("TextFont"), "Arial Black");
+    EXPECT_EQ(window->Label1()->NumberProperty("TextSize"), 32);
+    EXPECT_EQ(window->Label1()->TextColor(), (Color{0x61, 0x61, 0x61, 0}));
+    EXPECT_EQ(window->Label2()->Text().rfind("v2.1 - ", 0), 0u) << window->Label2()->Text();
+    EXPECT_EQ(window->Label3()->Text(), "Checking for connected devices,\rplease wait...\r");
+    EXPECT_TRUE(window->Label3()->BooleanProperty("MultiLine"));
+    EXPECT_EQ(window->Label3()->NumberProperty("TextSize"), 16);
+}
+
+TEST_F(SplashHandover, AMissingIconLeavesTheCanvasBlank)
+{
+    char pattern[] = "/tmp/tarnvik-no-pictures-XXXXXX";
+    const std::string empty = mkdtemp(pattern);
+    AppFolders::SetResourcesForTesting(empty);
+    std::shared_ptr<splash> window = splash::Instance();
+    EXPECT_EQ(window->Canvas1()->Backdrop(), nullptr);
+    EXPECT_EQ(window->Label1()->Text(), "Tarnvik");
+    EXPECT_EQ(window->Controls().size(), 4u);
+    fs::remove_all(empty);
+}
+
+}  // namespace
