@@ -1,15 +1,11 @@
 #include "DeviceListFixture.h"
 
-#include "runtime/Text.h"
+#include "LoopDevices.h"
 
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
+#include <memory>
 
 // The whole flow on a real ext4 image: the real shell, grep and awk, and the
 // real disk-tool stand-ins, mounting under /media.
@@ -19,29 +15,6 @@ namespace fs = std::filesystem;
 
 const char* const kLabel = "TVTEST";
 const fs::path kMountPoint = fs::path("/media") / kLabel;
-
-struct CommandOutcome {
-    int status;
-    std::string output;
-    std::string errorOutput;
-};
-
-CommandOutcome Sh(const std::string& line)
-{
-    Shell shell;
-    shell.Execute("PATH=\"$PATH:/usr/sbin:/sbin\"; " + line);
-    return {shell.ErrorCode(), shell.Result(), shell.ErrorOutput()};
-}
-
-// Where the kernel has node mounted, as findmnt reads it.
-std::vector<std::string> MountTargets(const std::string& node)
-{
-    std::vector<std::string> targets;
-    for (const std::string& line : Split(Sh("findmnt -n -o TARGET -S '" + node + "'").output, "\n"))
-        if (!line.empty())
-            targets.push_back(line);
-    return targets;
-}
 
 class TempDir {
 public:
@@ -62,101 +35,20 @@ private:
     fs::path path_;
 };
 
-// A loop device on an image; on the way out whatever is mounted from it is
-// unmounted, the mount point it got removed, and the device detached.
-class LoopDevice {
-public:
-    explicit LoopDevice(const fs::path& image)
-    {
-        CommandOutcome attached = Sh("losetup -f --show '" + image.string() + "'");
-        node_ = Trim(attached.output);
-        if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
-            error_ = "losetup failed: " + attached.errorOutput;
-            node_.clear();
-        }
-    }
-    ~LoopDevice()
-    {
-        if (node_.empty())
-            return;
-        for (const std::string& target : MountTargets(node_))
-            ::umount2(target.c_str(), MNT_DETACH);
-        std::error_code ignored;
-        if (fs::is_directory(kMountPoint, ignored) && fs::is_empty(kMountPoint, ignored))
-            fs::remove(kMountPoint, ignored);
-        Sh("losetup -d '" + node_ + "'");
-    }
-    LoopDevice(const LoopDevice&) = delete;
-    LoopDevice& operator=(const LoopDevice&) = delete;
-
-    const std::string& Node() const { return node_; }
-    std::string Id() const { return node_.substr(5); }
-    const std::string& Error() const { return error_; }
-
-private:
-    std::string node_;
-    std::string error_;
-};
-
-// A child sitting in a directory, which keeps its file system busy until it is ended.
-class BusyProcess {
-public:
-    explicit BusyProcess(const fs::path& directory)
-    {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            if (::chdir(directory.c_str()) != 0)
-                ::_exit(126);
-            ::execl("/bin/sleep", "sleep", "300", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~BusyProcess()
-    {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    BusyProcess(const BusyProcess&) = delete;
-    BusyProcess& operator=(const BusyProcess&) = delete;
-
-    // Whether the child runs sleep inside directory within two seconds.
-    bool Inside(const fs::path& directory) const
-    {
-        for (int i = 0; pid_ > 0 && i < 200; ++i) {
-            std::error_code error;
-            const fs::path proc = "/proc/" + std::to_string(pid_);
-            if (fs::read_symlink(proc / "cwd", error) == directory &&
-                fs::read_symlink(proc / "exe", error).filename() == "sleep")
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
 class LoopDeviceFlowTest : public DeviceListTest {
 protected:
     void SetUp() override
     {
         DeviceListTest::SetUp();
         shell.Remove();
-        if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
-            GTEST_SKIP() << "skipped: needs root and /dev/loop-control to attach a loop device";
-        if (Sh("command -v mkfs.ext4 && command -v losetup && command -v findmnt").status != 0)
-            GTEST_SKIP() << "skipped: needs mkfs.ext4, losetup and findmnt";
+        if (const std::string why = WhyNoLoopDevices(); !why.empty())
+            GTEST_SKIP() << "skipped: " << why;
         std::error_code error;
         if (fs::exists(kMountPoint, error))
             GTEST_SKIP() << "skipped: " << kMountPoint << " is taken by something else";
         const fs::path image = images_.Path() / "tvtest.img";
-        CommandOutcome made = Sh("truncate -s 16M '" + image.string() + "' && mkfs.ext4 -q -F -L " + kLabel + " '" +
-                      image.string() + "'");
-        ASSERT_EQ(made.status, 0) << made.errorOutput;
-        loop_ = std::make_unique<LoopDevice>(image);
+        ASSERT_EQ(MakeImage(image, "ext4", kLabel, 16), "");
+        loop_ = std::make_unique<LoopDevice>(image, kMountPoint);
         if (loop_->Node().empty())
             GTEST_SKIP() << "skipped: loop devices cannot be attached here: " << loop_->Error();
     }
@@ -203,7 +95,8 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
     ASSERT_EQ(MountTargets(loop_->Node()), std::vector<std::string>{kMountPoint.string()});
     {
         BusyProcess busy(kMountPoint);
-        ASSERT_TRUE(busy.Inside(kMountPoint));
+        ASSERT_TRUE(busy.Started());
+        ASSERT_TRUE(busy.WaitUntilInside(kMountPoint));
         SelectImage();
         Main()->unmountBtn()->Push();
         ASSERT_EQ(messages.size(), 1u);

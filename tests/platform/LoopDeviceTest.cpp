@@ -1,15 +1,10 @@
 #include "TestSupport.h"
 
-#include <signal.h>
-#include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "LoopDevices.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -17,112 +12,19 @@ namespace {
 
 const fs::path kMedia = "/media";
 
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
-
-// Where findmnt, which reads the kernel's table itself, sees node mounted.
-std::vector<std::string> MountTargets(const std::string& node)
-{
-    return Lines(RunShell("findmnt -n -o TARGET -S " + ShellQuote(node)).output);
-}
-
-// A loop device attached to an image; on the way out everything mounted from
-// it is unmounted, its mount points under /media removed, and it is detached.
-class LoopDevice {
-public:
-    explicit LoopDevice(const fs::path& image)
-    {
-        auto result = RunShell("PATH=\"$PATH:/usr/sbin:/sbin\" losetup -f --show " + ShellQuote(image.string()));
-        node_ = Trimmed(result.output);
-        if (result.exitCode != 0 || node_.rfind("/dev/loop", 0) != 0) {
-            error_ = "losetup failed: " + result.errorOutput;
-            node_.clear();
-        }
-    }
-    ~LoopDevice()
-    {
-        if (node_.empty())
-            return;
-        for (const auto& target : MountTargets(node_)) {
-            ::umount2(target.c_str(), MNT_DETACH);
-            if (fs::path(target).parent_path() == kMedia)
-                ::rmdir(target.c_str());
-        }
-        RunShell("PATH=\"$PATH:/usr/sbin:/sbin\" losetup -d " + ShellQuote(node_));
-    }
-    LoopDevice(const LoopDevice&) = delete;
-    LoopDevice& operator=(const LoopDevice&) = delete;
-
-    const std::string& Node() const { return node_; }
-    std::string Id() const { return node_.substr(5); }
-    const std::string& Error() const { return error_; }
-
-private:
-    std::string node_;
-    std::string error_;
-};
-
-// A child that sits in a directory, keeping the file system there busy, until it is ended.
-class BusyProcess {
-public:
-    explicit BusyProcess(const fs::path& directory)
-    {
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            if (::chdir(directory.c_str()) != 0)
-                ::_exit(126);
-            ::execl("/bin/sleep", "sleep", "300", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-    ~BusyProcess() { Stop(); }
-    BusyProcess(const BusyProcess&) = delete;
-    BusyProcess& operator=(const BusyProcess&) = delete;
-
-    bool Started() const { return pid_ > 0; }
-    // Waits until the child runs sleep inside the directory.
-    bool WaitUntilInside(const fs::path& directory) const
-    {
-        for (int i = 0; i < 200; ++i) {
-            std::error_code error;
-            auto cwd = fs::read_symlink("/proc/" + std::to_string(pid_) + "/cwd", error);
-            auto exe = fs::read_symlink("/proc/" + std::to_string(pid_) + "/exe", error);
-            if (cwd == directory && exe.filename() == "sleep")
-                return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return false;
-    }
-    void Stop()
-    {
-        if (pid_ <= 0)
-            return;
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
 class DiskLoopDevices : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
-            GTEST_SKIP() << "needs root and loop devices";
+        if (const std::string why = WhyNoLoopDevices(); !why.empty())
+            GTEST_SKIP() << why;
         ASSERT_EQ(MakeImage(images_.Path() / "data.img", "ext4", "MY DATA", 16), "");
         ASSERT_EQ(MakeImage(images_.Path() / "stick.img", "vfat", "STICK", 8), "");
         ASSERT_EQ(MakeImage(images_.Path() / "raw.img", "", "", 4), "");
-        data_ = std::make_unique<LoopDevice>(images_.Path() / "data.img");
+        data_ = std::make_unique<LoopDevice>(images_.Path() / "data.img", kMedia / "MY DATA");
         if (data_->Node().empty())
             GTEST_SKIP() << "loop devices cannot be attached here: " << data_->Error();
-        stick_ = std::make_unique<LoopDevice>(images_.Path() / "stick.img");
+        stick_ = std::make_unique<LoopDevice>(images_.Path() / "stick.img", kMedia / "STICK");
         raw_ = std::make_unique<LoopDevice>(images_.Path() / "raw.img");
         ASSERT_EQ(stick_->Error(), "");
         ASSERT_EQ(raw_->Error(), "");

@@ -1,10 +1,9 @@
 #include "TestSupport.h"
 
+#include "LoopDevices.h"
 #include "platform/ProcessRunner.h"
 
 #include <stdlib.h>
-
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -65,31 +64,6 @@ size_t Count(std::string_view text, std::string_view needle)
     for (size_t at = text.find(needle); at != std::string_view::npos; at = text.find(needle, at + needle.size()))
         ++count;
     return count;
-}
-
-std::string MakeImage(const fs::path& path, const std::string& type, const std::string& label, int sizeMiB)
-{
-    {
-        std::ofstream image(path, std::ios::binary | std::ios::trunc);
-        if (!image)
-            return "cannot create " + path.string();
-    }
-    std::error_code error;
-    fs::resize_file(path, static_cast<uintmax_t>(sizeMiB) << 20, error);
-    if (error)
-        return "cannot size " + path.string() + ": " + error.message();
-    if (type.empty())
-        return {};
-    std::string line = "PATH=\"$PATH:/usr/sbin:/sbin\" ";
-    if (type == "vfat")
-        line += "mkfs.vfat " + (label.empty() ? std::string() : "-n " + ShellQuote(label) + " ");
-    else
-        line += "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + ShellQuote(label) + " ");
-    line += ShellQuote(path.string());
-    auto result = RunShell(line);
-    if (result.exitCode != 0)
-        return "mkfs." + type + " failed: " + result.errorOutput + result.output;
-    return {};
 }
 
 ListingColumns ReadListingColumns(const std::string& diskutil)

@@ -39,12 +39,6 @@ std::vector<std::string> Lines(std::string_view text);
 // How often needle occurs in text.
 size_t Count(std::string_view text, std::string_view needle);
 
-// A sizeMiB image file at path holding the file system made by
-// mkfs.<type> (ext4, vfat) with label, or zeros when type is empty.
-// Returns the mkfs error text, empty on success.
-std::string MakeImage(const std::filesystem::path& path, const std::string& type, const std::string& label,
-    int sizeMiB);
-
 // Fixture files of these tests.
 std::filesystem::path FixturePath(std::string_view name);
 // A built tool ("diskutil", "bless").

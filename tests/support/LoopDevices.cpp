@@ -1,0 +1,152 @@
+#include "LoopDevices.h"
+
+#include "runtime/Shell.h"
+#include "runtime/Text.h"
+
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kMedia = "/media";
+
+struct Outcome {
+    int status;
+    std::string output;
+    std::string errorOutput;
+};
+
+// losetup and mkfs live in sbin, which a plain PATH may lack.
+Outcome Sh(const std::string& line)
+{
+    Shell shell;
+    shell.Execute("PATH=\"$PATH:/usr/sbin:/sbin\"; " + line);
+    return {shell.ErrorCode(), shell.Result(), shell.ErrorOutput()};
+}
+
+// text as one single-quoted shell word.
+std::string Word(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+void RemoveIfEmptyDirectory(const fs::path& directory)
+{
+    std::error_code ignored;
+    if (fs::is_directory(directory, ignored) && fs::is_empty(directory, ignored))
+        fs::remove(directory, ignored);
+}
+
+}  // namespace
+
+std::string WhyNoLoopDevices()
+{
+    if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
+        return "needs root and /dev/loop-control to attach a loop device";
+    if (Sh("command -v losetup && command -v findmnt && command -v mkfs.ext4").status != 0)
+        return "needs losetup, findmnt and mkfs.ext4";
+    return {};
+}
+
+std::string MakeImage(const fs::path& path, const std::string& type, const std::string& label, int sizeMiB)
+{
+    {
+        std::ofstream image(path, std::ios::binary | std::ios::trunc);
+        if (!image)
+            return "cannot create " + path.string();
+    }
+    std::error_code error;
+    fs::resize_file(path, static_cast<uintmax_t>(sizeMiB) << 20, error);
+    if (error)
+        return "cannot size " + path.string() + ": " + error.message();
+    if (type.empty())
+        return {};
+    std::string line;
+    if (type == "vfat")
+        line = "mkfs.vfat " + (label.empty() ? std::string() : "-n " + Word(label) + " ");
+    else
+        line = "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + Word(label) + " ");
+    Outcome made = Sh(line + Word(path.string()));
+    if (made.status != 0)
+        return "mkfs." + type + " failed: " + made.errorOutput + made.output;
+    return {};
+}
+
+std::vector<std::string> MountTargets(const std::string& node)
+{
+    std::vector<std::string> targets;
+    for (const std::string& line : Split(Sh("findmnt -n -o TARGET -S " + Word(node)).output, "\n"))
+        if (!line.empty())
+            targets.push_back(line);
+    return targets;
+}
+
+LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint) : mountPoint_(std::move(mountPoint))
+{
+    Outcome attached = Sh("losetup -f --show " + Word(image.string()));
+    node_ = Trim(attached.output);
+    if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
+        error_ = "losetup failed: " + attached.errorOutput;
+        node_.clear();
+    }
+}
+
+LoopDevice::~LoopDevice()
+{
+    if (node_.empty())
+        return;
+    // A lazy unmount never fails on a busy volume, and leaves its directory empty.
+    for (const std::string& target : MountTargets(node_)) {
+        ::umount2(target.c_str(), MNT_DETACH);
+        if (fs::path(target).parent_path() == kMedia)
+            RemoveIfEmptyDirectory(target);
+    }
+    if (!mountPoint_.empty())
+        RemoveIfEmptyDirectory(mountPoint_);
+    Sh("losetup -d " + Word(node_));
+}
+
+BusyProcess::BusyProcess(const fs::path& directory)
+{
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        if (::chdir(directory.c_str()) != 0)
+            ::_exit(126);
+        ::execl("/bin/sleep", "sleep", "300", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+}
+
+bool BusyProcess::WaitUntilInside(const fs::path& directory) const
+{
+    const fs::path proc = "/proc/" + std::to_string(pid_);
+    for (int i = 0; Started() && i < 200; ++i) {
+        std::error_code error;
+        if (fs::read_symlink(proc / "cwd", error) == directory &&
+            fs::read_symlink(proc / "exe", error).filename() == "sleep")
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+void BusyProcess::Stop()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
