@@ -141,17 +141,9 @@ std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, Dev
     }
     if (!error && fs::is_directory(status)) {
         if (auto uevent = TextFile::Read(link / "uevent")) {
-            std::string_view text = *uevent;
-            size_t start = 0;
-            while (start < text.size()) {
-                size_t end = text.find('\n', start);
-                if (end == std::string_view::npos)
-                    end = text.size();
-                std::string_view line = text.substr(start, end - start);
+            for (std::string_view line : TextFile::Lines(*uevent))
                 if (line.substr(0, 8) == "DEVNAME=" && line.size() > 8)
                     return std::string(line.substr(8));
-                start = end + 1;
-            }
         }
     }
     // No usable sys/dev/block entry: the listing knows every device's number.

@@ -41,3 +41,17 @@ std::optional<uint64_t> TextFile::Number(const std::filesystem::path& path)
         return std::nullopt;
     return value;
 }
+
+std::vector<std::string_view> TextFile::Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}

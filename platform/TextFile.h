@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Reads the small text files of sysfs, proc and the udev database. A file
 // that cannot be read gives nullopt, never an exception: devices come and go
@@ -15,4 +17,6 @@ public:
     static std::optional<std::string> FirstLine(const std::filesystem::path& path);
     // A decimal number on the first line.
     static std::optional<uint64_t> Number(const std::filesystem::path& path);
+    // The lines of a text, without their line breaks; views into text.
+    static std::vector<std::string_view> Lines(std::string_view text);
 };

@@ -28,13 +28,7 @@ std::optional<UdevRecord> UdevRecord::Load(const SystemRoot& root, DeviceNumber 
 UdevRecord UdevRecord::FromText(std::string_view text)
 {
     UdevRecord record;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view line : TextFile::Lines(text)) {
         if (line.substr(0, 2) != "E:")
             continue;
         line.remove_prefix(2);
