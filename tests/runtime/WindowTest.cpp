@@ -341,6 +341,22 @@ TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
     EXPECT_EQ(area->Text(), "copy me");
 }
 
+TEST_F(WindowLifecycle, TheCastWithAClassTestRefusesAnotherClass)
+{
+    auto window = probeWindow::Instance();
+    std::shared_ptr<Control> button = window->ControlByName("button");
+    EXPECT_EQ(RuntimeCheckCast<PushButton>(button), window->button());
+    EXPECT_THROW(RuntimeCheckCast<Label>(button), IllegalCastException);
+    EXPECT_EQ(RuntimeCheckCast<Label>(std::shared_ptr<Control>()), nullptr) << "nil stays nil";
+    EXPECT_THROW(ControlAccessor<Label>(window.get(), "nothing"), NilObjectException);
+    EXPECT_THROW(ControlAccessor<Label>(nullptr, "text"), NilObjectException);
+    try {
+        RuntimeCheckCast<Label>(button);
+    } catch (const IllegalCastException& e) {
+        EXPECT_EQ(e.Message(), "an object of class PushButton is not a Label");
+    }
+}
+
 TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
 {
     RuntimeResetForTesting();
