@@ -31,15 +31,12 @@ void BevelButton::Icon(const std::shared_ptr<Picture>& picture)
 
 void BevelButton::Push()
 {
-    CheckUIThread();
-    if (!Enabled())
-        return;
-    RaiseEvent(BevelButtonEvent::Action);
+    RaiseActionIfEnabled(BevelButtonEvent::Action);
 }
 
 void BevelButton::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     auto* button = new QToolButton(content);
     std::weak_ptr<BevelButton> owner = std::static_pointer_cast<BevelButton>(shared_from_this());
     QObject::connect(button, &QToolButton::clicked, button, [owner] {
@@ -68,9 +65,6 @@ void BevelButton::SyncNative(std::string_view name)
                                    : icon_          ? Qt::ToolButtonTextUnderIcon
                                                     : Qt::ToolButtonTextOnly);
     }
-    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
-        name == "Italic" || name == "Underline")
-        button->setFont(FontOf(*this, button->parentWidget()->font()));
     if (all || name == "Transparent")
         button->setAutoRaise(BooleanProperty("Transparent"));
 }

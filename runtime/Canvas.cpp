@@ -48,6 +48,6 @@ void Canvas::Backdrop(const std::shared_ptr<Picture>& picture)
 
 void Canvas::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     native_->widget = new NativeCanvas(content, std::static_pointer_cast<Canvas>(shared_from_this()));
 }

@@ -60,12 +60,6 @@ void Control::AddEventHandler(int event, Delegate handler)
     handlers_[event].push_back(std::move(handler));
 }
 
-bool Control::HasHandler(int event) const
-{
-    auto it = handlers_.find(event);
-    return it != handlers_.end() && !it->second.empty();
-}
-
 bool Control::RaiseEvent(int event, EventArgs args)
 {
     CheckUIThread();
@@ -84,11 +78,19 @@ bool Control::RaiseEvent(int event, EventArgs args)
 
 RectControl::RectControl() : native_(std::make_unique<Native>()) {}
 
-RectControl::~RectControl()
+// The widget belongs to the window's content area, which deletes it.
+RectControl::~RectControl() = default;
+
+QWidget* ContentOf(const RectControl& control)
 {
-    // The widget belongs to the window's content area unless it was never placed.
-    if (native_->widget && !native_->widget->parent())
-        delete native_->widget;
+    return NotNil(control.Window(), "the control's window")->NativeData()->top->Content();
+}
+
+void RectControl::RaiseActionIfEnabled(int actionEvent)
+{
+    CheckUIThread();
+    if (Enabled())
+        RaiseEvent(actionEvent);
 }
 
 const PropertyClass& RectControl::PropertyList() const
@@ -179,6 +181,11 @@ void RectControl::SyncCommon(std::string_view name)
         if (!BooleanProperty("TabStop"))
             widget->setFocusPolicy(Qt::NoFocus);
     }
+    // Every class with text takes its font from the same keys.
+    static const std::string_view kFontKeys[] = {"TextFont", "TextSize", "TextUnit", "Bold", "Italic", "Underline"};
+    if (PropertyList().Find("TextFont") &&
+        (all || std::find(std::begin(kFontKeys), std::end(kFontKeys), name) != std::end(kFontKeys)))
+        widget->setFont(FontOf(*this, widget->parentWidget()->font()));
 }
 
 void RectControl::SyncAll()

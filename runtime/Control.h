@@ -34,7 +34,6 @@ public:
     // Calls the handlers of an event, each as a handler (an exception is
     // reported and goes no further). Returns true when one returned true.
     bool RaiseEvent(int event, EventArgs args = {});
-    bool HasHandler(int event) const;
 
 protected:
     Control();
@@ -77,6 +76,8 @@ public:
 protected:
     RectControl();
     void PropertyChanged(std::string_view name) override;
+    // A press as the user makes it: a disabled control raises no Action.
+    void RaiseActionIfEnabled(int actionEvent);
     // Each class creates its own widget and pushes its own properties to it.
     virtual void BuildNative() = 0;
     virtual void SyncNative(std::string_view property) { (void)property; }

@@ -60,7 +60,7 @@ const std::vector<std::string_view>& Label::EventNames() const
 
 void Label::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     auto* label = new NativeLabel(content, std::static_pointer_cast<Label>(shared_from_this()));
     label->setTextFormat(Qt::PlainText);
     native_->widget = label;
@@ -83,9 +83,6 @@ void Label::SyncNative(std::string_view name)
         palette.setColor(QPalette::WindowText, ToQColor(TextColor()));
         label->setPalette(palette);
     }
-    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
-        name == "Italic" || name == "Underline")
-        label->setFont(FontOf(*this, label->parentWidget()->font()));
     if (all || name == "Selectable")
         label->setTextInteractionFlags(BooleanProperty("Selectable") ? Qt::TextSelectableByMouse
                                                                      : Qt::NoTextInteraction);

@@ -278,7 +278,7 @@ void Listbox::Heading(int64_t column, const std::string& text)
 
 void Listbox::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     native_->widget = new NativeList(content, std::static_pointer_cast<Listbox>(shared_from_this()));
 }
 
@@ -318,7 +318,4 @@ void Listbox::SyncNative(std::string_view name)
                                                                                   : Qt::ScrollBarAlwaysOff);
     if (all || name == "Border")
         list->setFrameShape(BooleanProperty("Border") ? QFrame::StyledPanel : QFrame::NoFrame);
-    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
-        name == "Italic" || name == "Underline")
-        list->setFont(FontOf(*this, list->parentWidget()->font()));
 }

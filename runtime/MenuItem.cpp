@@ -94,6 +94,7 @@ bool IsEditCommand(const std::string& name)
 QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
 {
     auto* action = new QAction(ToQt(item->Text()), parent);
+    action->setObjectName(ToQt(item->Name()));
     if (item->IsSeparator())
         action->setSeparator(true);
     action->setVisible(item->Visible());
@@ -132,11 +133,6 @@ void AddItems(QMenu* menu, const std::shared_ptr<MenuItem>& model)
             if (const std::string name = FromQt(action->objectName()); IsEditCommand(name))
                 action->setEnabled(EditCommand(name, false));
     });
-    for (QAction* action : menu->actions())
-        for (const auto& child : model->Children())
-            for (const auto& native : child->NativeData().actions)
-                if (native == action)
-                    action->setObjectName(ToQt(child->Name()));
 }
 
 }  // namespace
@@ -232,9 +228,7 @@ void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
                 continue;
             if (!program)
                 program = bar->addMenu(ProgramName());
-            QAction* action = NativeAction(item, program);
-            action->setObjectName(ToQt(item->Name()));
-            program->addAction(action);
+            program->addAction(NativeAction(item, program));
         }
     }
     for (const auto& menu : model->Children()) {

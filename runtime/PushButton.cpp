@@ -22,15 +22,12 @@ const std::vector<std::string_view>& PushButton::EventNames() const
 
 void PushButton::Push()
 {
-    CheckUIThread();
-    if (!Enabled())
-        return;
-    RaiseEvent(PushButtonEvent::Action);
+    RaiseActionIfEnabled(PushButtonEvent::Action);
 }
 
 void PushButton::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     auto* button = new QPushButton(content);
     button->setAutoDefault(false);
     std::weak_ptr<PushButton> owner = std::static_pointer_cast<PushButton>(shared_from_this());
@@ -49,7 +46,4 @@ void PushButton::SyncNative(std::string_view name)
         button->setText(DisplayText(Caption()));
     if (all || name == "Default")
         button->setDefault(Default());
-    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
-        name == "Italic" || name == "Underline")
-        button->setFont(FontOf(*this, button->parentWidget()->font()));
 }

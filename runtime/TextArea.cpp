@@ -48,7 +48,7 @@ void TextArea::TextEditedByUser(const std::string& text)
 
 void TextArea::BuildNative()
 {
-    QWidget* content = Window()->NativeData()->top->Content();
+    QWidget* content = ContentOf(*this);
     native_->widget = new NativeTextArea(content, std::static_pointer_cast<TextArea>(shared_from_this()));
 }
 
@@ -79,9 +79,6 @@ void TextArea::SyncNative(std::string_view name)
     if (all || name == "ScrollBarHorizontal" || name == "MultiLine")
         edit->setLineWrapMode(BooleanProperty("ScrollBarHorizontal") ? QPlainTextEdit::NoWrap
                                                                       : QPlainTextEdit::WidgetWidth);
-    if (all || name == "TextFont" || name == "TextSize" || name == "TextUnit" || name == "Bold" ||
-        name == "Italic" || name == "Underline")
-        edit->setFont(FontOf(*this, edit->parentWidget()->font()));
     if (all || name == "TextColor" || name == "BackColor") {
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Text, ToQColor(ColorProperty("TextColor")));

@@ -80,6 +80,9 @@ struct Picture::Image {
     QImage image;
 };
 
+// The content area of the control's window, where its widget is placed.
+QWidget* ContentOf(const RectControl& control);
+
 // The event list of RectControl, and a class's list: its base's, then its own.
 const std::vector<std::string_view>& RectControlEventNames();
 std::vector<std::string_view> EventsAfter(const std::vector<std::string_view>& base,

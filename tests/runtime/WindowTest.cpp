@@ -341,6 +341,25 @@ TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
     EXPECT_EQ(area->Text(), "copy me");
 }
 
+TEST_F(WindowLifecycle, TextControlsTakeTheirFontFromTheirKeys)
+{
+    auto window = probeWindow::Instance();
+    auto label = window->text();
+    auto* native = static_cast<QWidget*>(label->NativeData()->widget);
+    const int defaultSize = native->font().pixelSize();
+    label->SetProperty("TextSize", 32.0f);
+    label->SetProperty("Bold", true);
+    label->Underline(true);
+    EXPECT_EQ(native->font().pixelSize(), 32);
+    EXPECT_TRUE(native->font().bold());
+    EXPECT_TRUE(native->font().underline());
+    label->SetProperty("TextSize", 0.0f);
+    EXPECT_EQ(native->font().pixelSize(), defaultSize) << "0 is the default size";
+    auto* button = static_cast<QWidget*>(window->button()->NativeData()->widget);
+    window->button()->SetProperty("Italic", true);
+    EXPECT_TRUE(button->font().italic());
+}
+
 TEST_F(WindowLifecycle, TheCastWithAClassTestRefusesAnotherClass)
 {
     auto window = probeWindow::Instance();
@@ -395,6 +414,8 @@ TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
     EXPECT_EQ(WindowEvent::Layout, 16);
     EXPECT_EQ(WindowEvent::MouseDown, 19);
     EXPECT_EQ(WindowEvent::Open, 27);
+    EXPECT_EQ(ApplicationEventNames().size(), 11u);
+    EXPECT_EQ(ApplicationEventNames().at(ApplicationEvent::Open), "Open");
 
     EXPECT_THROW(window->button()->AddEventHandler(29, [](const EventArgs&) { return false; }),
                  OutOfBoundsException);
