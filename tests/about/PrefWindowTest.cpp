@@ -17,19 +17,13 @@
 
 namespace {
 
-const std::vector<std::string> kScanQueries = {
-    "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'",
-    "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'",
-    "diskutil info -all | grep 'Mounted:' | awk '{print $2}'", "bless --getBoot"};
-
 class PrefWindowTest : public AppTest {
 protected:
     void SetUp() override
     {
         AppTest::SetUp();
         // Building the main window runs its scan; every query answers empty.
-        for (const std::string& query : kScanQueries)
-            shell.Answer(query, "");
+        AnswerScan("", "", "", "");
         shell.onExecute = [this](const std::string& line) { trace.push_back("shell " + line); };
         SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
     }

@@ -10,13 +10,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kQueries[] = {
-    "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'",
-    "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'",
-    "diskutil info -all | grep 'Mounted:' | awk '{print $2}'",
-    "bless --getBoot",
-};
-
 // The start-up as the runtime runs it: the application's Open event, then
 // the late start-up callback, with the scan's queries scripted.
 class SplashHandover : public AppTest {
@@ -25,12 +18,9 @@ protected:
     {
         AppTest::SetUp();
         RunFrameworkInitialization(&LateStartup);
-        shell.Answer(kQueries[0], "MyDisk\nEFI\n");
-        shell.Answer(kQueries[1], "/dev/disk2s1\n/dev/disk0s1\n");
-        shell.Answer(kQueries[2], "No\nNo\n");
-        shell.Answer(kQueries[3], "/dev/disk1s1\n");
+        AnswerScan("MyDisk\nEFI\n", "/dev/disk2s1\n/dev/disk0s1\n", "No\nNo\n", "/dev/disk1s1\n");
         shell.onExecute = [this](const std::string& line) {
-            if (line != kQueries[0] || splashSeenDuringFirstQuery.has_value())
+            if (line != kNamesQuery || splashSeenDuringFirstQuery.has_value())
                 return;
             std::shared_ptr<Window> shown = GetImplicitWindow(splash::kRegistryName);
             splashSeenDuringFirstQuery = shown && shown->IsVisible();
@@ -57,7 +47,7 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
     EXPECT_TRUE(*splashSeenDuringFirstQuery);
     EXPECT_FALSE(ASplashIsVisible());
     EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
-    EXPECT_EQ(shell.lines, std::vector<std::string>(std::begin(kQueries), std::end(kQueries)))
+    EXPECT_EQ(shell.lines, kScanQueries)
         << "the queries ran once";
     std::shared_ptr<mainWindow> main = mainWindow::Instance();
     EXPECT_TRUE(main->IsVisible());
@@ -68,7 +58,7 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
     LateStartup();
     EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_EQ(mainWindow::Instance(), main);
-    EXPECT_EQ(shell.lines.size(), std::size(kQueries));
+    EXPECT_EQ(shell.lines.size(), kScanQueries.size());
 }
 
 TEST_F(SplashHandover, AScanLeavesNoSplashBehind)

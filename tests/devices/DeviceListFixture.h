@@ -14,11 +14,6 @@
 // its accessor, which runs the first scan.
 class DeviceListTest : public AppTest {
 protected:
-    static constexpr const char* kNamesQuery = "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'";
-    static constexpr const char* kNodesQuery = "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'";
-    static constexpr const char* kMountedQuery = "diskutil info -all | grep 'Mounted:' | awk '{print $2}'";
-    static constexpr const char* kBootQuery = "bless --getBoot";
-
     struct Row {
         std::string name;
         std::string identifier;
@@ -29,15 +24,6 @@ protected:
             return out << "{\"" << row.name << "\", \"" << row.identifier << "\", \"" << row.mounted << "\"}";
         }
     };
-
-    void AnswerScan(const std::string& names, const std::string& nodes, const std::string& mounted,
-                    const std::string& boot = "/dev/disk0s1\n")
-    {
-        shell.Answer(kNamesQuery, names);
-        shell.Answer(kNodesQuery, nodes);
-        shell.Answer(kMountedQuery, mounted);
-        shell.Answer(kBootQuery, boot);
-    }
 
     // One line of each output per row, every output ended by a line break as awk ends it.
     void AnswerRows(const std::vector<Row>& rows, const std::string& boot = "/dev/disk0s1\n")
