@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -145,8 +147,14 @@ TEST(PropertyBlockDecoding, StringsAreTakenByteForByte)
 
 TEST(PropertyBlockDecoding, BrokenBlocksRaiseAClearErrorAndNeverReadPastTheEnd)
 {
-    const std::string good = Entry("Name", "theParsedResult"s, "Listbox") + Entry("Left", int64_t{20}, "Listbox") +
-                             Entry("TextSize", 0.0f, "Listbox") + Entry("Border", true, "Listbox");
+    const std::string entries[] = {Entry("Name", "theParsedResult"s, "Listbox"), Entry("Left", int64_t{20}, "Listbox"),
+                                   Entry("TextSize", 0.0f, "Listbox"), Entry("Border", true, "Listbox")};
+    std::string good;
+    std::vector<size_t> boundaries = {0};
+    for (const std::string& entry : entries) {
+        good += entry;
+        boundaries.push_back(good.size());
+    }
     struct Case {
         const char* name;
         std::string block;
@@ -177,10 +185,14 @@ TEST(PropertyBlockDecoding, BrokenBlocksRaiseAClearErrorAndNeverReadPastTheEnd)
     }
     // Every cut of a good block either ends on an entry boundary or is refused.
     for (size_t cut = 0; cut <= good.size(); ++cut) {
-        std::string_view prefix(good.data(), cut);
+        const std::string prefix = good.substr(0, cut);  // its own buffer: a read past it is caught
+        const auto boundary = std::find(boundaries.begin(), boundaries.end(), cut);
         try {
-            DecodePropertyBlock(prefix, *FindPropertyClass("Listbox"));
+            const size_t decoded = DecodePropertyBlock(prefix, *FindPropertyClass("Listbox")).size();
+            ASSERT_NE(boundary, boundaries.end()) << "decoded a block cut at byte " << cut;
+            EXPECT_EQ(decoded, static_cast<size_t>(boundary - boundaries.begin()));
         } catch (const RuntimeException&) {
+            EXPECT_EQ(boundary, boundaries.end()) << "refused a whole block of " << cut << " bytes";
         }
     }
 }
