@@ -27,8 +27,9 @@ void infoWindow::CreateControls()
 void infoWindow::CreateControls0()
 {
     CreateControl<TextArea>(*this, "infoTextArea");
-    CreateControl<PushButton>(*this, "PushButton1",
-                              {{PushButtonEvent::Action, RuntimeCreateDelegate(this, &infoWindow::PushButton1_Action)}});
+    CreateControl<PushButton>(
+        *this, "PushButton1",
+        {{PushButtonEvent::Action, RuntimeCreateDelegate(this, &infoWindow::PushButton1_Action)}});
     CreateControl<Label>(*this, "infoTitle");
 }
 

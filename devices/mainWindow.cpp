@@ -70,8 +70,8 @@ std::string FailureReason(const Shell& shell)
 
 // Mount and unmount: only a command that succeeded changes the row's mounted
 // state; a failure is explained instead. The selection is cleared either way.
-void ChangeMountedState(const std::string& commandPrefix, const std::string& identifier,
-                        const std::string& newState, const std::string& failedAction)
+void ChangeMountedState(const std::string& commandPrefix, const std::string& identifier, const std::string& newState,
+                        const std::string& failedAction)
 {
     Shell shell;
     shell.Execute(commandPrefix + ShellWord(identifier));

@@ -19,8 +19,8 @@ BootDevice::Result BootDevice::Find(const SystemRoot& root)
     if (device.majorNumber == 0) {
         // btrfs reports an anonymous device number, but its source is still a real node.
         struct stat info {};
-        if (mount->source.rfind("/dev/", 0) == 0 && ::stat(root.Path(mount->source).c_str(), &info) == 0
-            && S_ISBLK(info.st_mode))
+        if (mount->source.rfind("/dev/", 0) == 0 && ::stat(root.Path(mount->source).c_str(), &info) == 0 &&
+            S_ISBLK(info.st_mode))
             device = DeviceNumber::FromDev(info.st_rdev);
         else
             return {{}, "/ is not on a block device (" + mount->fileSystemType + " from " + mount->source + ")"};

@@ -15,7 +15,7 @@ std::optional<unsigned> ParseUnsigned(std::string_view text)
     return value;
 }
 
-}
+}  // namespace
 
 std::optional<DeviceNumber> DeviceNumber::Parse(std::string_view text)
 {

@@ -16,12 +16,9 @@ std::string DiskEntry::VolumeName() const
     // Something is mounted from it, so it has a file system whatever the probe said.
     bool mounted = mountState == MountState::Mounted;
     switch (content) {
-    case Content::FileSystem:
-        return label.empty() ? "Untitled" : label;
-    case Content::NoFileSystem:
-        return mounted ? "Untitled" : kNotApplicable;
-    case Content::Unreadable:
-        return HoldsPartitions() && !mounted ? kNotApplicable : "Unknown";
+    case Content::FileSystem: return label.empty() ? "Untitled" : label;
+    case Content::NoFileSystem: return mounted ? "Untitled" : kNotApplicable;
+    case Content::Unreadable: return HoldsPartitions() && !mounted ? kNotApplicable : "Unknown";
     }
     return "Unknown";
 }
@@ -29,12 +26,9 @@ std::string DiskEntry::VolumeName() const
 std::string DiskEntry::MountedText() const
 {
     switch (mountState) {
-    case MountState::Mounted:
-        return "Yes";
-    case MountState::Swap:
-        return "Swap";
-    case MountState::NotMounted:
-        break;
+    case MountState::Mounted: return "Yes";
+    case MountState::Swap: return "Swap";
+    case MountState::NotMounted: break;
     }
     if (content == Content::NoFileSystem || (content == Content::Unreadable && HoldsPartitions()))
         return kNotApplicable;

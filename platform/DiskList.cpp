@@ -5,10 +5,7 @@
 
 #include <sys/stat.h>
 
-DiskList::DiskList(SystemRoot root)
-    : root_(std::move(root))
-{
-}
+DiskList::DiskList(SystemRoot root) : root_(std::move(root)) {}
 
 bool DiskList::Load()
 {

@@ -26,7 +26,7 @@ int Report(const Mounter::Outcome& outcome, std::ostream& out, std::ostream& err
     return outcome.exitCode;
 }
 
-}
+}  // namespace
 
 int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {

@@ -66,11 +66,10 @@ size_t SequenceLength(std::string_view text, size_t i, uint32_t& codePoint)
 
 bool IsControl(uint32_t codePoint)
 {
-    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F)
-        || codePoint == 0x2028 || codePoint == 0x2029;
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F) || codePoint == 0x2028 || codePoint == 0x2029;
 }
 
-}
+}  // namespace
 
 std::string EntryFormatter::Sanitize(std::string_view value)
 {

@@ -29,7 +29,7 @@ std::string CutTo(std::string text, size_t limit)
     return text;
 }
 
-}
+}  // namespace
 
 std::string MountPointPlanner::DirectoryName(std::string_view volumeName)
 {

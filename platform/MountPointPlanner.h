@@ -16,7 +16,7 @@ public:
     // media/NAME, or media/"NAME 1", "NAME 2"... when that one is in use:
     // something is mounted on it, it is not a directory, or it is not empty.
     static std::filesystem::path Choose(const std::filesystem::path& media, std::string_view volumeName,
-        const MountTable& mounts);
+                                        const MountTable& mounts);
 
     static bool InUse(const std::filesystem::path& directory, const MountTable& mounts);
 };

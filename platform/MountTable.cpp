@@ -42,7 +42,7 @@ bool ForEachEntry(int (*parse)(libmnt_table*, const char*), const std::filesyste
     return true;
 }
 
-}
+}  // namespace
 
 bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
 {

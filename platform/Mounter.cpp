@@ -54,11 +54,9 @@ std::string LibmountMessage(libmnt_context* context, int rc, int& code)
     return message;
 }
 
-}
+}  // namespace
 
-Mounter::Mounter(DiskList& disks)
-    : disks_(disks)
-    , privileged_(::geteuid() == 0)
+Mounter::Mounter(DiskList& disks) : disks_(disks), privileged_(::geteuid() == 0)
 {
     const char* path = std::getenv("PATH");
     searchPath_ = path && *path ? path : kDefaultSearchPath;
@@ -93,8 +91,8 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
     std::string name = EntryFormatter::Sanitize(entry->VolumeName());
     const std::string& ident = entry->identifier;
     if (entry->mountState == MountState::Mounted)
-        return Success("Volume " + name + " on " + ident + " is already mounted at "
-            + EntryFormatter::Sanitize(entry->mountPoint));
+        return Success("Volume " + name + " on " + ident + " is already mounted at " +
+                       EntryFormatter::Sanitize(entry->mountPoint));
     if (std::string refusal = Refusal(*entry); !refusal.empty())
         return Failure("Mount of " + ident + " failed: " + refusal);
     if (privileged_)
@@ -184,7 +182,8 @@ Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& en
     std::string action = verb == "mount" ? "Mount" : "Unmount";
     auto udisksctl = ProcessRunner::FindOnPath("udisksctl", searchPath_);
     if (!udisksctl)
-        return Failure(action + " of " + ident + " failed: this needs root privileges or udisks (udisksctl was not found)");
+        return Failure(action + " of " + ident +
+                       " failed: this needs root privileges or udisks (udisksctl was not found)");
     auto result = ProcessRunner::Run({udisksctl->string(), verb, "-b", disks_.NodePath(entry).string()});
     if (result.exitCode != 0) {
         std::string reason = Trimmed(result.errorOutput.empty() ? result.output : result.errorOutput);

@@ -20,7 +20,7 @@ int CompareNumbers(std::string_view a, std::string_view b)
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-}
+}  // namespace
 
 bool NaturalOrder::operator()(std::string_view a, std::string_view b) const
 {

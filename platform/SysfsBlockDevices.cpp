@@ -84,7 +84,7 @@ std::vector<DiskEntry> ReadPartitions(const fs::path& diskDir, const DiskEntry& 
     return partitions;
 }
 
-}
+}  // namespace
 
 std::optional<std::vector<DiskEntry>> SysfsBlockDevices::Scan(const SystemRoot& root)
 {
@@ -113,9 +113,8 @@ std::optional<std::vector<DiskEntry>> SysfsBlockDevices::Scan(const SystemRoot& 
             disk.mapperName = *name;
         disks.emplace_back(std::move(disk), std::move(dir));
     }
-    std::sort(disks.begin(), disks.end(), [](const auto& a, const auto& b) {
-        return NaturalOrder()(a.first.identifier, b.first.identifier);
-    });
+    std::sort(disks.begin(), disks.end(),
+              [](const auto& a, const auto& b) { return NaturalOrder()(a.first.identifier, b.first.identifier); });
 
     std::vector<DiskEntry> entries;
     for (auto& [disk, dir] : disks) {

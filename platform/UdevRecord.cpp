@@ -15,7 +15,7 @@ int HexValue(char c)
     return -1;
 }
 
-}
+}  // namespace
 
 std::optional<UdevRecord> UdevRecord::Load(const SystemRoot& root, DeviceNumber device)
 {

@@ -26,7 +26,7 @@ std::string Value(blkid_probe probe, const char* name)
     return value;
 }
 
-}
+}  // namespace
 
 void VolumeProbe::Fill(const SystemRoot& root, const std::filesystem::path& node, DiskEntry& entry)
 {
@@ -44,7 +44,7 @@ bool VolumeProbe::FromNode(const std::filesystem::path& node, DiskEntry& entry)
         return false;
     blkid_probe_enable_superblocks(probe.get(), 1);
     blkid_probe_set_superblocks_flags(probe.get(),
-        BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE | BLKID_SUBLKS_USAGE);
+                                      BLKID_SUBLKS_LABEL | BLKID_SUBLKS_UUID | BLKID_SUBLKS_TYPE | BLKID_SUBLKS_USAGE);
     // A partition table alone is a definite "no file system", not a failure.
     blkid_probe_enable_partitions(probe.get(), 1);
 

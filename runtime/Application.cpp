@@ -15,8 +15,8 @@ void Application::SetVersionData(int64_t majorVersion, int64_t minorVersion, int
                                  const std::string& shortVersion, const std::string& packageInfo)
 {
     RuntimeTrace("SetVersionData");
-    version_ = {majorVersion, minorVersion, bugVersion, nonReleaseVersion, stageCode,
-                longVersion,  shortVersion, packageInfo};
+    version_ = {majorVersion, minorVersion, bugVersion,   nonReleaseVersion,
+                stageCode,    longVersion,  shortVersion, packageInfo};
 }
 
 void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)

@@ -62,8 +62,8 @@ void BevelButton::SyncNative(std::string_view name)
     if (all || name == "Caption" || name == "Icon") {
         button->setText(DisplayText(Caption()));
         button->setToolButtonStyle(Caption().empty() ? Qt::ToolButtonIconOnly
-                                   : icon_          ? Qt::ToolButtonTextUnderIcon
-                                                    : Qt::ToolButtonTextOnly);
+                                   : icon_           ? Qt::ToolButtonTextUnderIcon
+                                                     : Qt::ToolButtonTextOnly);
     }
     if (all || name == "Transparent")
         button->setAutoRaise(BooleanProperty("Transparent"));

@@ -21,9 +21,9 @@ const std::vector<std::string_view>& RectControlEventNames()
 {
     static const std::vector<std::string_view> names = [] {
         std::vector<std::string_view> n = ControlEvents();
-        for (std::string_view e : {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit",
-                                   "DragOver", "DropObject", "KeyDown", "KeyUp", "MouseEnter", "MouseExit",
-                                   "MouseMove", "MouseWheel"})
+        for (std::string_view e :
+             {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject",
+              "KeyDown", "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"})
             n.push_back(e);
         return n;
     }();
@@ -55,8 +55,7 @@ void Control::AddEventHandler(int event, Delegate handler)
 {
     CheckUIThread();
     if (event < 0 || event >= static_cast<int>(EventNames().size()))
-        throw OutOfBoundsException("class " + RuntimeClassName(typeid(*this)) + " has no event number " +
-                                   Str(event));
+        throw OutOfBoundsException("class " + RuntimeClassName(typeid(*this)) + " has no event number " + Str(event));
     handlers_[event].push_back(std::move(handler));
 }
 
@@ -139,8 +138,7 @@ void RectControl::PropertyChanged(std::string_view name)
 
 void RectControl::WindowResized(int64_t windowWidth, int64_t windowHeight)
 {
-    auto follow = [](const Base& base, bool lockStart, bool lockEnd, int64_t size, int64_t& start,
-                     int64_t& length) {
+    auto follow = [](const Base& base, bool lockStart, bool lockEnd, int64_t size, int64_t& start, int64_t& length) {
         const int64_t change = size - base.window;
         start = base.start;
         length = base.length;

@@ -12,18 +12,56 @@ class Control;
 // raising object's class, inherited events first.
 namespace WindowEvent {
 enum : int {
-    Activate, AddMenuHandlers, CancelClose, Close, ConstructContextualMenu, ContentsChanged,
-    ContextualMenuAction, CreateControls, Deactivate, DragEnter, DragExit, DragOver, DropObject,
-    EnableMenuItems, KeyDown, KeyUp, Layout, Maximize, Minimize, MouseDown, MouseDrag, MouseEnter,
-    MouseExit, MouseMove, MouseUp, MouseWheel, Moved, Open, Paint, Resized, Resizing, Restore,
-    ScaleFactorChanged, SetupBindings,
+    Activate,
+    AddMenuHandlers,
+    CancelClose,
+    Close,
+    ConstructContextualMenu,
+    ContentsChanged,
+    ContextualMenuAction,
+    CreateControls,
+    Deactivate,
+    DragEnter,
+    DragExit,
+    DragOver,
+    DropObject,
+    EnableMenuItems,
+    KeyDown,
+    KeyUp,
+    Layout,
+    Maximize,
+    Minimize,
+    MouseDown,
+    MouseDrag,
+    MouseEnter,
+    MouseExit,
+    MouseMove,
+    MouseUp,
+    MouseWheel,
+    Moved,
+    Open,
+    Paint,
+    Resized,
+    Resizing,
+    Restore,
+    ScaleFactorChanged,
+    SetupBindings,
 };
 }
 
 namespace ApplicationEvent {
 enum : int {
-    Activate, AppearanceChanged, CancelClose, Close, Deactivate, EnableMenuItems, HandleAppleEvent,
-    NewDocument, Open, OpenDocument, UnhandledException,
+    Activate,
+    AppearanceChanged,
+    CancelClose,
+    Close,
+    Deactivate,
+    EnableMenuItems,
+    HandleAppleEvent,
+    NewDocument,
+    Open,
+    OpenDocument,
+    UnhandledException,
 };
 }
 
@@ -33,8 +71,18 @@ enum : int { Close, CreatePane, Open };
 
 namespace RectControlEvent {
 enum : int {
-    ConstructContextualMenu = 3, ContextualMenuAction, DragEnter, DragExit, DragOver, DropObject, KeyDown,
-    KeyUp, MouseEnter, MouseExit, MouseMove, MouseWheel,
+    ConstructContextualMenu = 3,
+    ContextualMenuAction,
+    DragEnter,
+    DragExit,
+    DragOver,
+    DropObject,
+    KeyDown,
+    KeyUp,
+    MouseEnter,
+    MouseExit,
+    MouseMove,
+    MouseWheel,
 };
 }
 
@@ -43,8 +91,14 @@ enum : int { Action = 15, GotFocus, LostFocus, MouseDown, MouseUp };
 }
 
 namespace LabelEvent {
-enum : int { MouseEnter = RectControlEvent::MouseEnter, MouseExit = RectControlEvent::MouseExit,
-             AcceleratorKey = 15, MouseDown, MouseDrag, MouseUp };
+enum : int {
+    MouseEnter = RectControlEvent::MouseEnter,
+    MouseExit = RectControlEvent::MouseExit,
+    AcceleratorKey = 15,
+    MouseDown,
+    MouseDrag,
+    MouseUp
+};
 }
 
 namespace BevelButtonEvent {
@@ -53,10 +107,32 @@ enum : int { MouseUp = 15, MouseDown, Action, GotFocus, LostFocus };
 
 namespace ListboxEvent {
 enum : int {
-    CellAction = 15, CellBackgroundPaint, CellClick, CellGotFocus, CellKeyDown, CellLostFocus,
-    CellTextChange, CellTextPaint, Change, CollapseRow, CompareRows, DisclosureWidgetPaint, DoubleClick,
-    DragOverRow, DragReorderRows, DragRow, DropObjectOnRow, EnableMenuItems, ExpandRow, GotFocus,
-    HeaderPressed, LostFocus, MouseDown, MouseDrag, MouseUp, SortColumn,
+    CellAction = 15,
+    CellBackgroundPaint,
+    CellClick,
+    CellGotFocus,
+    CellKeyDown,
+    CellLostFocus,
+    CellTextChange,
+    CellTextPaint,
+    Change,
+    CollapseRow,
+    CompareRows,
+    DisclosureWidgetPaint,
+    DoubleClick,
+    DragOverRow,
+    DragReorderRows,
+    DragRow,
+    DropObjectOnRow,
+    EnableMenuItems,
+    ExpandRow,
+    GotFocus,
+    HeaderPressed,
+    LostFocus,
+    MouseDown,
+    MouseDrag,
+    MouseUp,
+    SortColumn,
 };
 }
 

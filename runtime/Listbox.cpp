@@ -39,14 +39,19 @@ public:
         });
     }
 
-    void SetColumnWidths(const std::string& spec) { widths_ = spec; ApplyColumnWidths(); }
+    void SetColumnWidths(const std::string& spec)
+    {
+        widths_ = spec;
+        ApplyColumnWidths();
+    }
 
     void ScheduleRebuild()
     {
         if (rebuildPending_)
             return;
         rebuildPending_ = true;
-        QMetaObject::invokeMethod(this, [this] { RebuildNow(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { RebuildNow(); }, Qt::QueuedConnection);
     }
 
     void RebuildNow()
@@ -157,12 +162,13 @@ const PropertyClass& Listbox::PropertyList() const
 const std::vector<std::string_view>& Listbox::EventNames() const
 {
     static const std::vector<std::string_view> names = EventsAfter(
-        RectControlEventNames(),
-        {"CellAction", "CellBackgroundPaint", "CellClick", "CellGotFocus", "CellKeyDown", "CellLostFocus",
-         "CellTextChange", "CellTextPaint", "Change", "CollapseRow", "CompareRows", "DisclosureWidgetPaint",
-         "DoubleClick", "DragOverRow", "DragReorderRows", "DragRow", "DropObjectOnRow", "EnableMenuItems",
-         "ExpandRow", "GotFocus", "HeaderPressed", "LostFocus", "MouseDown", "MouseDrag", "MouseUp",
-         "SortColumn"});
+        RectControlEventNames(), {"CellAction",      "CellBackgroundPaint", "CellClick",       "CellGotFocus",
+                                  "CellKeyDown",     "CellLostFocus",       "CellTextChange",  "CellTextPaint",
+                                  "Change",          "CollapseRow",         "CompareRows",     "DisclosureWidgetPaint",
+                                  "DoubleClick",     "DragOverRow",         "DragReorderRows", "DragRow",
+                                  "DropObjectOnRow", "EnableMenuItems",     "ExpandRow",       "GotFocus",
+                                  "HeaderPressed",   "LostFocus",           "MouseDown",       "MouseDrag",
+                                  "MouseUp",         "SortColumn"});
     return names;
 }
 
@@ -235,8 +241,7 @@ void Listbox::ListIndex(int64_t index)
 {
     CheckUIThread();
     if (index < -1 || index >= ListCount())
-        throw OutOfBoundsException("ListIndex: " + Str(index) + " is outside the list's " + Str(ListCount()) +
-                                   " rows");
+        throw OutOfBoundsException("ListIndex: " + Str(index) + " is outside the list's " + Str(ListCount()) + " rows");
     SetListIndex(index, true);
 }
 

@@ -56,9 +56,9 @@ bool EditCommand(const std::string& name, bool run)
         return true;
     };
     if (TextEquals(name, "EditUndo")) {
-        const bool available = !readOnly && (line ? line->isUndoAvailable()
-                                                   : plain ? plain->document()->isUndoAvailable()
-                                                           : rich->document()->isUndoAvailable());
+        const bool available = !readOnly && (line    ? line->isUndoAvailable()
+                                             : plain ? plain->document()->isUndoAvailable()
+                                                     : rich->document()->isUndoAvailable());
         return available && act([](QLineEdit* w) { w->undo(); }, [](QPlainTextEdit* w) { w->undo(); },
                                 [](QTextEdit* w) { w->undo(); });
     }
@@ -74,8 +74,7 @@ bool EditCommand(const std::string& name, bool run)
                    [](QTextEdit* w) { w->paste(); });
     if (TextEquals(name, "EditClear"))
         return !readOnly && hasSelection &&
-               act([](QLineEdit* w) { w->del(); },
-                   [](QPlainTextEdit* w) { w->textCursor().removeSelectedText(); },
+               act([](QLineEdit* w) { w->del(); }, [](QPlainTextEdit* w) { w->textCursor().removeSelectedText(); },
                    [](QTextEdit* w) { w->textCursor().removeSelectedText(); });
     if (TextEquals(name, "EditSelectAll"))
         return act([](QLineEdit* w) { w->selectAll(); }, [](QPlainTextEdit* w) { w->selectAll(); },

@@ -155,8 +155,7 @@ std::vector<PropertyEntry> DecodePropertyBlock(std::string_view block, const Pro
     return Reader(block, cls).ReadAll();
 }
 
-void AppendPropertyEntry(std::string& block, std::string_view key, const PropertyValue& value,
-                         const PropertyClass& cls)
+void AppendPropertyEntry(std::string& block, std::string_view key, const PropertyValue& value, const PropertyClass& cls)
 {
     const PropertySpec* spec = cls.Find(key);
     auto fail = [&](const std::string& what) { FailEntry(key, cls, what); };

@@ -194,11 +194,9 @@ const PropertyClass& ListboxClass()
 
 const PropertyClass& PushButtonClass()
 {
-    static const PropertyClass c("PushButton", &RectControlClass(),
-                                 WithFont({{"Caption", T::String},
-                                           {"Default", T::Boolean},
-                                           {"Cancel", T::Boolean},
-                                           {"ButtonStyle", T::Enum8}}));
+    static const PropertyClass c(
+        "PushButton", &RectControlClass(),
+        WithFont({{"Caption", T::String}, {"Default", T::Boolean}, {"Cancel", T::Boolean}, {"ButtonStyle", T::Enum8}}));
     return c;
 }
 
@@ -227,9 +225,9 @@ const PropertyClass& BevelButtonClass()
 
 const PropertyClass* FindPropertyClass(std::string_view className)
 {
-    for (const PropertyClass* c : {&WindowClass(), &ControlClass(), &RectControlClass(), &TextEditClass(),
-                                   &TextAreaClass(), &LabelClass(), &CanvasClass(), &PushButtonClass(),
-                                   &BevelButtonClass(), &ListboxClass()})
+    for (const PropertyClass* c :
+         {&WindowClass(), &ControlClass(), &RectControlClass(), &TextEditClass(), &TextAreaClass(), &LabelClass(),
+          &CanvasClass(), &PushButtonClass(), &BevelButtonClass(), &ListboxClass()})
         if (c->Name() == className)
             return c;
     return nullptr;

@@ -27,8 +27,8 @@ std::shared_ptr<T> RuntimeCheckCast(const std::shared_ptr<U>& object)
         return nullptr;
     std::shared_ptr<T> cast = std::dynamic_pointer_cast<T>(object);
     if (!cast)
-        throw IllegalCastException("an object of class " + RuntimeClassName(typeid(*object)) +
-                                   " is not a " + RuntimeClassName(typeid(T)));
+        throw IllegalCastException("an object of class " + RuntimeClassName(typeid(*object)) + " is not a " +
+                                   RuntimeClassName(typeid(T)));
     return cast;
 }
 

@@ -126,7 +126,7 @@ std::string NthField(std::string_view text, std::string_view separator, int64_t 
         const std::size_t found = text.find(separator, start);
         if (field == index) {
             return std::string(found == std::string_view::npos ? text.substr(start)
-                                                              : text.substr(start, found - start));
+                                                               : text.substr(start, found - start));
         }
         if (found == std::string_view::npos)
             return {};

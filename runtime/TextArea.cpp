@@ -78,7 +78,7 @@ void TextArea::SyncNative(std::string_view name)
                                                                               : Qt::ScrollBarAlwaysOff);
     if (all || name == "ScrollBarHorizontal" || name == "MultiLine")
         edit->setLineWrapMode(BooleanProperty("ScrollBarHorizontal") ? QPlainTextEdit::NoWrap
-                                                                      : QPlainTextEdit::WidgetWidth);
+                                                                     : QPlainTextEdit::WidgetWidth);
     if (all || name == "TextColor" || name == "BackColor") {
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Text, ToQColor(ColorProperty("TextColor")));

@@ -379,20 +379,47 @@ void Window::Place(const std::shared_ptr<Window>& parent)
 
 const std::vector<std::string_view>& WindowEventNames()
 {
-    static const std::vector<std::string_view> names = {
-        "Activate",  "AddMenuHandlers", "CancelClose", "Close",      "ConstructContextualMenu",
-        "ContentsChanged", "ContextualMenuAction", "CreateControls", "Deactivate", "DragEnter",
-        "DragExit",  "DragOver",  "DropObject", "EnableMenuItems", "KeyDown",    "KeyUp",
-        "Layout",    "Maximize",  "Minimize",   "MouseDown",       "MouseDrag",  "MouseEnter",
-        "MouseExit", "MouseMove", "MouseUp",    "MouseWheel",      "Moved",      "Open",
-        "Paint",     "Resized",   "Resizing",   "Restore",         "ScaleFactorChanged", "SetupBindings"};
+    static const std::vector<std::string_view> names = {"Activate",
+                                                        "AddMenuHandlers",
+                                                        "CancelClose",
+                                                        "Close",
+                                                        "ConstructContextualMenu",
+                                                        "ContentsChanged",
+                                                        "ContextualMenuAction",
+                                                        "CreateControls",
+                                                        "Deactivate",
+                                                        "DragEnter",
+                                                        "DragExit",
+                                                        "DragOver",
+                                                        "DropObject",
+                                                        "EnableMenuItems",
+                                                        "KeyDown",
+                                                        "KeyUp",
+                                                        "Layout",
+                                                        "Maximize",
+                                                        "Minimize",
+                                                        "MouseDown",
+                                                        "MouseDrag",
+                                                        "MouseEnter",
+                                                        "MouseExit",
+                                                        "MouseMove",
+                                                        "MouseUp",
+                                                        "MouseWheel",
+                                                        "Moved",
+                                                        "Open",
+                                                        "Paint",
+                                                        "Resized",
+                                                        "Resizing",
+                                                        "Restore",
+                                                        "ScaleFactorChanged",
+                                                        "SetupBindings"};
     return names;
 }
 
 const std::vector<std::string_view>& ApplicationEventNames()
 {
     static const std::vector<std::string_view> names = {
-        "Activate", "AppearanceChanged", "CancelClose", "Close",        "Deactivate",        "EnableMenuItems",
-        "HandleAppleEvent", "NewDocument", "Open",     "OpenDocument", "UnhandledException"};
+        "Activate",         "AppearanceChanged", "CancelClose", "Close",        "Deactivate",        "EnableMenuItems",
+        "HandleAppleEvent", "NewDocument",       "Open",        "OpenDocument", "UnhandledException"};
     return names;
 }

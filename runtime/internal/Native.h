@@ -44,7 +44,6 @@ QFont FontOf(const PropertyHolder& object, const QFont& base);
 // The top-level native window: a menu bar strip (when the window has a menu
 // bar) above the content area in which controls are placed.
 class NativeTopLevel : public QWidget {
-
 public:
     explicit NativeTopLevel(const std::shared_ptr<Window>& owner);
     QWidget* Content() const { return content_; }

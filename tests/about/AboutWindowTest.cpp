@@ -70,12 +70,11 @@ protected:
         AppTest::SetUp();
         // Each opened address is recorded with whether an about window was
         // still registered at that moment.
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); },
-                                   [this] { ++beeps; },
+        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
                                    [this](const std::string& url) {
                                        urls.push_back(url);
-                                       openedWhileRegistered.push_back(
-                                           GetImplicitWindow(aboutWindow::kRegistryName) != nullptr);
+                                       openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) !=
+                                                                       nullptr);
                                    }});
         SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
     }
@@ -215,7 +214,9 @@ TEST_F(AboutWindowTest, ABackgroundPressClosesTheWindowAndOpensNothing)
         std::function<void(aboutWindow&)> press;
     } cases[] = {
         {"raised",
-         [](aboutWindow& w) { EXPECT_FALSE(w.RaiseEvent(WindowEvent::MouseDown, EventArgs{nullptr, 5, 5})); }},
+         [](aboutWindow& w) {
+             EXPECT_FALSE(w.RaiseEvent(WindowEvent::MouseDown, EventArgs{nullptr, 5, 5}));
+         }},
         {"a real press on the content area", [](aboutWindow& w) { PressBackground(w); }},
     };
     for (const Case& c : cases) {

@@ -120,7 +120,8 @@ protected:
         dir_ = mkdtemp(pattern);
         fs::create_directories(dir_ / "bin");
         WriteScript("diskutil", R"(#!/bin/sh
-echo "diskutil $*" >> ")" + (dir_ / "calls").string() + R"("
+echo "diskutil $*" >> ")" + (dir_ / "calls").string() +
+                                    R"("
 cat <<'END'
    Device Identifier:        disk1
    Device Node:              /dev/disk1
@@ -143,7 +144,8 @@ cat <<'END'
 END
 )");
         WriteScript("bless", R"(#!/bin/sh
-echo "bless $*" >> ")" + (dir_ / "calls").string() + R"("
+echo "bless $*" >> ")" + (dir_ / "calls").string() +
+                                 R"("
 echo /dev/disk1s1
 )");
         // A display number of our own; Xvfb refuses one already taken.
@@ -189,7 +191,10 @@ echo /dev/disk1s1
         return env;
     }
 
-    std::string X(const std::string& command) const { return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null"); }
+    std::string X(const std::string& command) const
+    {
+        return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
+    }
 
     fs::path dir_;
     std::string display_;

@@ -47,8 +47,7 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
     EXPECT_TRUE(*splashSeenDuringFirstQuery);
     EXPECT_FALSE(ASplashIsVisible());
     EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
-    EXPECT_EQ(shell.lines, kScanQueries)
-        << "the queries ran once";
+    EXPECT_EQ(shell.lines, kScanQueries) << "the queries ran once";
     std::shared_ptr<mainWindow> main = mainWindow::Instance();
     EXPECT_TRUE(main->IsVisible());
     EXPECT_EQ(main->theParsedResult()->ListCount(), 1);

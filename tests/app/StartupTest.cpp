@@ -19,8 +19,7 @@ protected:
         RuntimeResetForTesting();
         MainMenuBar::ResetForTesting();
         shell.Install();
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); },
-                                   [this] { ++beeps; },
+        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
                                    [this](const std::string& url) { urls.push_back(url); }});
         SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
     }
@@ -40,13 +39,13 @@ TEST_F(StartupTest, TheEarlyStartupPreparesTheApplicationBeforeAnyWindow)
 {
     EarlyStartup();
     const std::vector<std::string> order = {
-        "RuntimeInitExternalClasses", "InitPluginEntrypoints",   "SetVersionData",         "Application.MenuBar",
+        "RuntimeInitExternalClasses", "InitPluginEntrypoints",    "SetVersionData",          "Application.MenuBar",
         "RuntimeRegisterAppObject",   "AddMenuHandler aboutMenu", "AddMenuHandler prefMenu", "AddMenuHandler fileQuit"};
     for (size_t i = 1; i < order.size(); ++i)
         EXPECT_LT(Position(order[i - 1]), Position(order[i])) << order[i - 1] << " before " << order[i];
     EXPECT_EQ(Count("SetVersionData"), 1);
-    EXPECT_TRUE(std::none_of(trace.begin(), trace.end(),
-                             [](const std::string& s) { return s.rfind("Window.", 0) == 0; }));
+    EXPECT_TRUE(
+        std::none_of(trace.begin(), trace.end(), [](const std::string& s) { return s.rfind("Window.", 0) == 0; }));
     EXPECT_TRUE(Application::SupportsHiDPI());
 
     std::shared_ptr<App> app = App::Instance();

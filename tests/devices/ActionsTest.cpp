@@ -20,20 +20,13 @@ TEST(ShellWordTest, PlainWordsStayAndEverythingElseIsQuoted)
         std::string identifier;
         std::string word;
     } cases[] = {
-        {"disk2s1", "disk2s1"},
-        {"loop0p1", "loop0p1"},
-        {"a.b_c-d:e", "a.b_c-d:e"},
-        {"", ""},
-        {"my disk", "'my disk'"},
-        {"x;touch y", "'x;touch y'"},
-        {"$(id)", "'$(id)'"},
-        {"`id`", "'`id`'"},
-        {"it's", "'it'\\''s'"},
-        {"'", "''\\'''"},
-        {"a\"b", "'a\"b'"},
-        {"disk*", "'disk*'"},
-        {"a\nb", "'a\nb'"},
-        {"/dev/disk1", "'/dev/disk1'"},
+        {"disk2s1", "disk2s1"},     {"loop0p1", "loop0p1"},
+        {"a.b_c-d:e", "a.b_c-d:e"}, {"", ""},
+        {"my disk", "'my disk'"},   {"x;touch y", "'x;touch y'"},
+        {"$(id)", "'$(id)'"},       {"`id`", "'`id`'"},
+        {"it's", "'it'\\''s'"},     {"'", "''\\'''"},
+        {"a\"b", "'a\"b'"},         {"disk*", "'disk*'"},
+        {"a\nb", "'a\nb'"},         {"/dev/disk1", "'/dev/disk1'"},
         {"Lüfter", "'Lüfter'"},
     };
     for (const Case& c : cases)
@@ -137,8 +130,8 @@ TEST_F(ActionsTest, FailedMountOrUnmountExplainsAndKeepsTheState)
         {"unmount, the reason only in the output", 0, &mainWindow::unmountBtn, "diskutil unmount disk2s1", 16,
          "  Volume MyDisk is busy \n", "",
          "MyDisk (disk2s1)\n\nUnmounting failed (exit status 16):\nVolume MyDisk is busy"},
-        {"unmount, the error stream wins over the output", 0, &mainWindow::unmountBtn, "diskutil unmount disk2s1",
-         1, "partial\n", "\numount: /media/MyDisk: target is busy.\n\n",
+        {"unmount, the error stream wins over the output", 0, &mainWindow::unmountBtn, "diskutil unmount disk2s1", 1,
+         "partial\n", "\numount: /media/MyDisk: target is busy.\n\n",
          "MyDisk (disk2s1)\n\nUnmounting failed (exit status 1):\numount: /media/MyDisk: target is busy."},
         {"mount, no reason given", 1, &mainWindow::mountBtn, "diskutil mount disk3", 127, "", "",
          "Data (disk3)\n\nMounting failed (exit status 127):\n"},
@@ -208,8 +201,8 @@ TEST_F(ActionsTest, IdentifiersThatAreNotPlainWordsAreQuoted)
     Reopen();
     ASSERT_EQ(Rows(), (std::vector<Row>{{"Odd", "my disk's", "No"}}));
     const size_t start = shell.lines.size();
-    for (const char* line : {"diskutil mount 'my disk'\\''s'", "diskutil unmount 'my disk'\\''s'",
-                             "diskutil info 'my disk'\\''s'"})
+    for (const char* line :
+         {"diskutil mount 'my disk'\\''s'", "diskutil unmount 'my disk'\\''s'", "diskutil info 'my disk'\\''s'"})
         shell.Answer(line, "");
 
     Select(0);
@@ -219,9 +212,9 @@ TEST_F(ActionsTest, IdentifiersThatAreNotPlainWordsAreQuoted)
     Select(0);
     Main()->infoBtn()->Push();
 
-    EXPECT_EQ(LinesSince(start), (std::vector<std::string>{"diskutil mount 'my disk'\\''s'",
-                                                          "diskutil unmount 'my disk'\\''s'",
-                                                          "diskutil info 'my disk'\\''s'"}));
+    EXPECT_EQ(LinesSince(start),
+              (std::vector<std::string>{"diskutil mount 'my disk'\\''s'", "diskutil unmount 'my disk'\\''s'",
+                                        "diskutil info 'my disk'\\''s'"}));
     EXPECT_EQ(infoWindow::Instance()->Title(), "Tarnvik: diskutil info my disk's");
     EXPECT_TRUE(messages.empty());
 }

@@ -100,8 +100,8 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
         SelectImage();
         Main()->unmountBtn()->Push();
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].rfind(std::string(kLabel) + " (" + loop_->Id() + ")\n\nUnmounting failed (exit status ", 0),
-                  0u)
+        EXPECT_EQ(
+            messages[0].rfind(std::string(kLabel) + " (" + loop_->Id() + ")\n\nUnmounting failed (exit status ", 0), 0u)
             << messages[0];
         EXPECT_NE(messages[0].find("target is busy"), std::string::npos) << messages[0];
         EXPECT_EQ(List()->Cell(row, 2), "Yes");

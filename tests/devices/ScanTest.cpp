@@ -42,30 +42,59 @@ TEST_F(ScanTest, ParsersMakeOneRowPerLineOfTheNames)
         std::vector<Row> listed;  // after it
     } cases[] = {
         {"outputs ended by a line break leave an empty last row, which the filter drops",
-         "MyDisk\nData\n", "/dev/disk2s1\n/dev/disk3\n", "Yes\nNo\n",
+         "MyDisk\nData\n",
+         "/dev/disk2s1\n/dev/disk3\n",
+         "Yes\nNo\n",
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"carriage returns", "MyDisk\rData\r", "/dev/disk2s1\r/dev/disk3\r", "Yes\rNo\r",
+        {"carriage returns",
+         "MyDisk\rData\r",
+         "/dev/disk2s1\r/dev/disk3\r",
+         "Yes\rNo\r",
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"carriage return and line feed", "MyDisk\r\nData\r\n", "/dev/disk2s1\r\n/dev/disk3\r\n", "Yes\r\nNo\r\n",
+        {"carriage return and line feed",
+         "MyDisk\r\nData\r\n",
+         "/dev/disk2s1\r\n/dev/disk3\r\n",
+         "Yes\r\nNo\r\n",
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"no line break after the last line", "MyDisk", "/dev/disk2s1", "Yes", {{"MyDisk", "disk2s1", "Yes"}},
+        {"no line break after the last line",
+         "MyDisk",
+         "/dev/disk2s1",
+         "Yes",
+         {{"MyDisk", "disk2s1", "Yes"}},
          {{"MyDisk", "disk2s1", "Yes"}}},
-        {"blanks stay in the name and the mounted state, not in the identifier", " My Disk \n",
-         "/dev/ disk2s1 \n", " Yes \n", {{" My Disk ", "disk2s1", " Yes "}, {"", "", ""}},
+        {"blanks stay in the name and the mounted state, not in the identifier",
+         " My Disk \n",
+         "/dev/ disk2s1 \n",
+         " Yes \n",
+         {{" My Disk ", "disk2s1", " Yes "}, {"", "", ""}},
          {{" My Disk ", "disk2s1", " Yes "}}},
-        {"a node without a third field gives no identifier", "A\nB\nC\n", "disk2\n/dev\n/dev/disk4/extra\n",
-         "No\nNo\nNo\n", {{"A", "", "No"}, {"B", "", "No"}, {"C", "disk4", "No"}, {"", "", ""}},
+        {"a node without a third field gives no identifier",
+         "A\nB\nC\n",
+         "disk2\n/dev\n/dev/disk4/extra\n",
+         "No\nNo\nNo\n",
+         {{"A", "", "No"}, {"B", "", "No"}, {"C", "disk4", "No"}, {"", "", ""}},
          {{"A", "", "No"}, {"B", "", "No"}, {"C", "disk4", "No"}}},
-        {"fewer nodes and states than names leave the later rows empty there", "A\nB\nC\n", "/dev/disk1\n",
-         "Yes\nNo\n", {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"C", "", ""}, {"", "", ""}},
+        {"fewer nodes and states than names leave the later rows empty there",
+         "A\nB\nC\n",
+         "/dev/disk1\n",
+         "Yes\nNo\n",
+         {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"C", "", ""}, {"", "", ""}},
          {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"C", "", ""}}},
-        {"more nodes and states than names are dropped", "A\n", "/dev/disk1\n/dev/disk2\n/dev/disk3\n",
-         "Yes\nNo\nNo\nYes\n", {{"A", "disk1", "Yes"}, {"", "disk2", "No"}}, {{"A", "disk1", "Yes"}}},
-        {"no names: nothing is listed whatever the others say", "", "/dev/disk1\n/dev/disk2\n", "Yes\nNo\n",
-         {{"", "disk1", "Yes"}}, {}},
+        {"more nodes and states than names are dropped",
+         "A\n",
+         "/dev/disk1\n/dev/disk2\n/dev/disk3\n",
+         "Yes\nNo\nNo\nYes\n",
+         {{"A", "disk1", "Yes"}, {"", "disk2", "No"}},
+         {{"A", "disk1", "Yes"}}},
+        {"no names: nothing is listed whatever the others say",
+         "",
+         "/dev/disk1\n/dev/disk2\n",
+         "Yes\nNo\n",
+         {{"", "disk1", "Yes"}},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,9 +119,11 @@ TEST_F(ScanTest, FilterDropsUnnamedAndSupportVolumes)
     } cases[] = {
         {"every prefix", {"Notapplicable(no", "MyDisk", "Preboot", "EFI", "VM", "", "Recovery"}, {"MyDisk"}},
         {"longer names with a prefix go too", {"VMstore", "EFIdisk", "RecoveryHD", "NotappX", "PrebootY"}, {}},
-        {"names shorter than their prefix stay", {"EF", "V", "Notap", "Prebo", "Recover"},
+        {"names shorter than their prefix stay",
+         {"EF", "V", "Notap", "Prebo", "Recover"},
          {"EF", "V", "Notap", "Prebo", "Recover"}},
-        {"adjacent matches go, the others keep their order", {"Data", "Preboot", "EFI", "MyDisk", "VM", "VM", "Backup"},
+        {"adjacent matches go, the others keep their order",
+         {"Data", "Preboot", "EFI", "MyDisk", "VM", "VM", "Backup"},
          {"Data", "MyDisk", "Backup"}},
         {"letter case does not count", {"preboot", "efi", "vm", "RECOVERY", "notApplicable", "Mine"}, {"Mine"}},
         {"every row matches", {"Preboot", "", "Recovery", "Notapplicable"}, {}},
@@ -118,10 +149,7 @@ TEST_F(ScanTest, BootVolumeIsTheThirdFieldOfWhatBlessPrints)
         int status;
         std::string bootVolume;
     } cases[] = {
-        {"/dev/disk1s1\n", 0, "disk1s1"},
-        {"", 0, ""},
-        {"/dev/vda", 0, "vda"},
-        {" /dev/ disk3 \r\n", 0, "disk3"},
+        {"/dev/disk1s1\n", 0, "disk1s1"}, {"", 0, ""}, {"/dev/vda", 0, "vda"}, {" /dev/ disk3 \r\n", 0, "disk3"},
         {"/dev/disk1s1\n", 1, "disk1s1"},  // its exit status is not looked at
     };
     for (const Case& c : cases) {
@@ -159,14 +187,14 @@ TEST_F(ScanTest, ScanTwiceGivesTheSameRowsWithoutASplashFirst)
 
     EXPECT_EQ(Rows(), first);
     EXPECT_EQ(LinesSince(start), (std::vector<std::string>{kNamesQuery, kNodesQuery, kMountedQuery, kBootQuery,
-                                                          kNamesQuery, kNodesQuery, kMountedQuery, kBootQuery}));
+                                                           kNamesQuery, kNodesQuery, kMountedQuery, kBootQuery}));
     EXPECT_EQ(List()->Heading(0), "Volume Name");
     // No splash exists at a Scan...: one is built at its end only to be hidden (by its own
     // Open, then by the filter step) and closed.
     EXPECT_EQ(splashSteps, (std::vector<std::string>{"Window.Constructor splash.splash", "Window.Hide splash.splash",
-                                              "Window.Hide splash.splash", "Window.Close splash.splash",
-                                              "Window.Constructor splash.splash", "Window.Hide splash.splash",
-                                              "Window.Hide splash.splash", "Window.Close splash.splash"}));
+                                                     "Window.Hide splash.splash", "Window.Close splash.splash",
+                                                     "Window.Constructor splash.splash", "Window.Hide splash.splash",
+                                                     "Window.Hide splash.splash", "Window.Close splash.splash"}));
     EXPECT_EQ(GetImplicitWindow(splash::kRegistryName), nullptr);
     EXPECT_TRUE(messages.empty());
 }

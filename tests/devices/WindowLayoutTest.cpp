@@ -34,12 +34,18 @@ TEST_F(MainWindowTest, MenuItemAccessorsFindTheSharedBarsItems)
     std::shared_ptr<mainWindow> window = Main();
     EXPECT_EQ(window->MenuBar(), MainMenuBar::Instance());
     const std::vector<std::pair<std::string, std::shared_ptr<MenuItem>>> items = {
-        {"EditMenu", window->EditMenu()},     {"EditSelectAll", window->EditSelectAll()},
-        {"EditSeparator2", window->EditSeparator2()}, {"EditClear", window->EditClear()},
-        {"EditPaste", window->EditPaste()},   {"EditCopy", window->EditCopy()},
-        {"EditCut", window->EditCut()},       {"EditSeparator1", window->EditSeparator1()},
-        {"EditUndo", window->EditUndo()},     {"FileMenu", window->FileMenu()},
-        {"FileQuit", window->FileQuit()},     {"aboutMenu", window->aboutMenu(0)}};
+        {"EditMenu", window->EditMenu()},
+        {"EditSelectAll", window->EditSelectAll()},
+        {"EditSeparator2", window->EditSeparator2()},
+        {"EditClear", window->EditClear()},
+        {"EditPaste", window->EditPaste()},
+        {"EditCopy", window->EditCopy()},
+        {"EditCut", window->EditCut()},
+        {"EditSeparator1", window->EditSeparator1()},
+        {"EditUndo", window->EditUndo()},
+        {"FileMenu", window->FileMenu()},
+        {"FileQuit", window->FileQuit()},
+        {"aboutMenu", window->aboutMenu(0)}};
     for (const auto& [name, item] : items) {
         SCOPED_TRACE(name);
         ASSERT_NE(item, nullptr);
@@ -65,7 +71,9 @@ TEST_F(MainWindowTest, StartsWithHeadingsAndOnlyScanAndInfoEnabled)
     EXPECT_TRUE(window->scanBtn()->Enabled());
     EXPECT_TRUE(window->infoBtn()->Enabled());
     const std::vector<std::pair<std::shared_ptr<PushButton>, std::string>> captions = {
-        {window->mountBtn(), "Mount"}, {window->unmountBtn(), "Unmount"}, {window->scanBtn(), "Scan..."},
+        {window->mountBtn(), "Mount"},
+        {window->unmountBtn(), "Unmount"},
+        {window->scanBtn(), "Scan..."},
         {window->infoBtn(), "i"}};
     for (const auto& [button, caption] : captions)
         EXPECT_EQ(button->Caption(), caption);
@@ -80,11 +88,8 @@ TEST_F(MainWindowTest, ListFollowsTheHeightAndTheWidthStaysFixed)
         int64_t listHeight;
         int64_t buttonTop;
     } cases[] = {
-        {185, 185, 115, 152},
-        {900, 900, 830, 867},
-        {320, 320, 250, 287},
-        {100, 185, 115, 152},   // below the minimum
-        {2000, 900, 830, 867},  // above the maximum
+        {185, 185, 115, 152},  {900, 900, 830, 867}, {320, 320, 250, 287}, {100, 185, 115, 152},  // below the minimum
+        {2000, 900, 830, 867},                                                                    // above the maximum
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.asked);

@@ -33,10 +33,10 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
     const Case cases[] = {
         {FixturePath("boot-block").string(), 0, "/dev/vda\n"},  // plain directory with a uevent
         {linked.Path().string(), 0, "/dev/vda\n"},
-        {FixturePath("listing").string(), 0, "/dev/vda1\n"},    // found through sys/block
-        {FixturePath("boot-overlay").string(), 1, ""},         // device number 0:45
-        {FixturePath("boot-unknown").string(), 1, ""},         // 8:1 is in no sysfs
-        {linked.Path().string() + "/nowhere", 1, ""},          // no mountinfo at all
+        {FixturePath("listing").string(), 0, "/dev/vda1\n"},  // found through sys/block
+        {FixturePath("boot-overlay").string(), 1, ""},        // device number 0:45
+        {FixturePath("boot-unknown").string(), 1, ""},        // 8:1 is in no sysfs
+        {linked.Path().string() + "/nowhere", 1, ""},         // no mountinfo at all
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.root);
@@ -75,4 +75,4 @@ TEST(BlessTool, UsageErrorsExitTwo)
     }
 }
 
-}
+}  // namespace

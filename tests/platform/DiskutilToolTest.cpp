@@ -29,7 +29,8 @@ std::unique_ptr<FakeSystem> DiskutilTool::system_;
 TEST_F(DiskutilTool, ApplicationPipelinesGiveAlignedRows)
 {
     // As the application's shell finds it: last on PATH.
-    std::string diskutil = "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellQuote(system_->Root().string());
+    std::string diskutil =
+        "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellQuote(system_->Root().string());
     ListingColumns columns = ReadListingColumns(diskutil);
 
     ASSERT_EQ(columns.names.size(), 10u);
@@ -72,7 +73,8 @@ TEST_F(DiskutilTool, UnknownDeviceIsReportedOnStderr)
 {
     TempDir scratch;
     fs::path marker = scratch.Path() / "ran";
-    for (const std::string& id : std::vector<std::string>{"foo", "/dev/nothing", "$(touch " + marker.string() + ")", "vda1; touch " + marker.string()}) {
+    for (const std::string& id : std::vector<std::string>{"foo", "/dev/nothing", "$(touch " + marker.string() + ")",
+                                                          "vda1; touch " + marker.string()}) {
         auto result = Diskutil({"info", id});
         EXPECT_EQ(result.exitCode, 1) << id;
         EXPECT_EQ(result.output, "") << id;
@@ -92,7 +94,8 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
     };
     const Case cases[] = {
         {"mount", "loop10", 1, "Mount of loop10 failed: loop10 has no file system"},
-        {"mount", "vda", 1, "Mount of vda failed: vda holds a partition table; mount one of its partitions (vda1, vda2, vda3, vda10)"},
+        {"mount", "vda", 1,
+         "Mount of vda failed: vda holds a partition table; mount one of its partitions (vda1, vda2, vda3, vda10)"},
         {"mount", "vda2", 1, "Mount of vda2 failed: vda2 is in use as swap"},
         {"unmount", "vda2", 1, "Unmount of vda2 failed: vda2 is in use as swap"},
         {"mount", "vda3", 1, "Mount of vda3 failed: vda3 is a swap area, not a file system"},
@@ -137,4 +140,4 @@ TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
     EXPECT_NE(result.errorOutput.find("sys/block"), std::string::npos);
 }
 
-}
+}  // namespace

@@ -18,12 +18,14 @@ TEST(DiskValueSanitize, OneLineWithoutThePairedLabels)
         {"a\nb\rc\td", "a b c d"},
         {std::string("nul\0x", 5), "nul x"},
         {"bell\x07\x7f", "bell  "},
-        {"c1\xc2\x85" "end", "c1 end"},          // NEL
-        {"bad\xff\xc3", "bad??"},                // invalid and cut UTF-8
-        {"over\xc0\xaflong", "over??long"},      // overlong "/"
+        {"c1\xc2\x85"
+         "end",
+         "c1 end"},                          // NEL
+        {"bad\xff\xc3", "bad??"},            // invalid and cut UTF-8
+        {"over\xc0\xaflong", "over??long"},  // overlong "/"
         {"Mounted: x", "Mounted x"},
         {"Volume Name:Device Node:", "Volume NameDevice Node"},
-        {"Mounted::", "Mounted"},                // dropping one colon must not leave a new label
+        {"Mounted::", "Mounted"},  // dropping one colon must not leave a new label
         {"MountedMounted::", "MountedMounted"},
         {"mounted: lower case is harmless", "mounted: lower case is harmless"},
     };
@@ -48,15 +50,17 @@ TEST(DiskNaturalOrder, NumbersByValue)
 {
     std::vector<std::string> names = {"vda", "loop10", "sdaa", "loop2", "dm-0", "nvme0n10", "sda", "loop1", "nvme0n2"};
     std::sort(names.begin(), names.end(), NaturalOrder());
-    EXPECT_EQ(names, (std::vector<std::string>{"dm-0", "loop1", "loop2", "loop10", "nvme0n2", "nvme0n10", "sda", "sdaa", "vda"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"dm-0", "loop1", "loop2", "loop10", "nvme0n2", "nvme0n10", "sda", "sdaa",
+                                               "vda"}));
     EXPECT_FALSE(NaturalOrder()("loop2", "loop2"));
     EXPECT_NE(NaturalOrder()("a01", "a1"), NaturalOrder()("a1", "a01"));  // still a strict order
 }
 
 TEST(DiskUdevRecord, PropertiesAndEncodedLabel)
 {
-    auto record = UdevRecord::FromText("S:disk/by-label/x\nE:ID_FS_LABEL=My_Disk\nE:ID_FS_LABEL_ENC=My\\x20Disk\\x2fA\\xZZ\n"
-                                       "E:ID_FS_TYPE=ext4\nE:=broken\nI:123\n");
+    auto record = UdevRecord::FromText(
+        "S:disk/by-label/x\nE:ID_FS_LABEL=My_Disk\nE:ID_FS_LABEL_ENC=My\\x20Disk\\x2fA\\xZZ\n"
+        "E:ID_FS_TYPE=ext4\nE:=broken\nI:123\n");
     EXPECT_EQ(record.Label(), "My Disk/A\\xZZ");
     EXPECT_EQ(record.Property("ID_FS_TYPE"), "ext4");
     EXPECT_EQ(record.Property("ID_FS_UUID"), std::nullopt);
@@ -79,20 +83,20 @@ TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
     entry.backingFile = "/tmp/data.img";
 
     EXPECT_EQ(EntryFormatter::Entry(entry),
-        "   Device Identifier:        loop0\n"
-        "   Device Node:              /dev/loop0\n"
-        "   Whole:                    Yes\n"
-        "   Part of Whole:            loop0\n"
-        "   Volume Name:              MY DATA\n"
-        "   Mounted:                  Yes\n"
-        "   Mount Point:              /media/MY DATA\n"
-        "   File System Personality:  ext4\n"
-        "   Disk Size:                16.8 MB (16777216 Bytes)\n"
-        "   Volume UUID:              0c1f\n"
-        "   Read-Only Media:          No\n"
-        "   Removable Media:          No\n"
-        "   Device Number:            7:0\n"
-        "   Backing File:             /tmp/data.img\n");
+              "   Device Identifier:        loop0\n"
+              "   Device Node:              /dev/loop0\n"
+              "   Whole:                    Yes\n"
+              "   Part of Whole:            loop0\n"
+              "   Volume Name:              MY DATA\n"
+              "   Mounted:                  Yes\n"
+              "   Mount Point:              /media/MY DATA\n"
+              "   File System Personality:  ext4\n"
+              "   Disk Size:                16.8 MB (16777216 Bytes)\n"
+              "   Volume UUID:              0c1f\n"
+              "   Read-Only Media:          No\n"
+              "   Removable Media:          No\n"
+              "   Device Number:            7:0\n"
+              "   Backing File:             /tmp/data.img\n");
 
     DiskEntry other = entry;
     other.identifier = "loop1";
@@ -100,4 +104,4 @@ TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
     EXPECT_NE(both.find("\n\n**********\n\n   Device Identifier:        loop1\n"), std::string::npos);
 }
 
-}
+}  // namespace

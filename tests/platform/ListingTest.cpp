@@ -45,7 +45,8 @@ TEST_F(DiskListing, DisksInNaturalOrderEachFollowedByItsPartitions)
     std::vector<std::string> ids;
     for (const auto& entry : disks_.Entries())
         ids.push_back(entry.identifier);
-    EXPECT_EQ(ids, (std::vector<std::string>{"dm-0", "loop2", "loop10", "sdb", "sdc", "vda", "vda1", "vda2", "vda3", "vda10"}));
+    EXPECT_EQ(ids, (std::vector<std::string>{"dm-0", "loop2", "loop10", "sdb", "sdc", "vda", "vda1", "vda2", "vda3",
+                                             "vda10"}));
 
     const DiskEntry& vda = Entry("vda");
     EXPECT_TRUE(vda.whole);
@@ -78,7 +79,7 @@ TEST_F(DiskListing, EachDeviceDescribedFromTheRightSource)
         // blkid wins over the stale udev record; mounted as /dev/root
         {"vda1", "ROOT FS", "Yes", "/", "ext4"},
         {"vda2", "Untitled", "Swap", "[SWAP]", "swap"},
-        {"vda3", "spare", "No", "", "swap"},  // a swap area not in use
+        {"vda3", "spare", "No", "", "swap"},       // a swap area not in use
         {"vda10", "Data Disk", "No", "", "ext4"},  // udev ID_FS_LABEL_ENC decoded
     };
     for (const auto& expected : cases) {
@@ -176,4 +177,4 @@ TEST(DiskListingRoots, DeviceNameFromSysDevBlockSymlinkDirectoryOrSearch)
     EXPECT_EQ(SysfsBlockDevices::NameOf(system, {8, 64}), std::nullopt);
 }
 
-}
+}  // namespace

@@ -156,10 +156,11 @@ TEST_F(DiskLoopDevices, RawImageIsNotMounted)
     auto result = Diskutil({"mount", raw_->Id()});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.output, "");
-    EXPECT_EQ(result.errorOutput, "Mount of " + raw_->Id() + " failed: " + raw_->Id() + " has no file system to mount\n");
+    EXPECT_EQ(result.errorOutput,
+              "Mount of " + raw_->Id() + " failed: " + raw_->Id() + " has no file system to mount\n");
     EXPECT_TRUE(MountTargets(raw_->Node()).empty());
     auto after = fs::exists(kMedia) ? std::distance(fs::directory_iterator(kMedia), fs::directory_iterator()) : 0;
     EXPECT_EQ(after, before);
 }
 
-}
+}  // namespace

@@ -27,7 +27,9 @@ TEST(DiskMountPointName, SafeDirectoryNames)
         {"line\nbreak", "line break"},
         {"Mounted: x", "Mounted x"},
         {std::string(300, 'a'), std::string(247, 'a')},
-        {std::string(246, 'a') + "\xc3\xa9" "b", std::string(246, 'a')},  // never half a character
+        {std::string(246, 'a') + "\xc3\xa9"
+                                 "b",
+         std::string(246, 'a')},  // never half a character
     };
     for (const auto& [volume, directory] : cases)
         EXPECT_EQ(MountPointPlanner::DirectoryName(volume), directory) << volume;
@@ -71,7 +73,8 @@ protected:
     void InstallUdisksctl(const std::string& body)
     {
         fs::path script = bin_.Path() / "udisksctl";
-        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " << ShellQuote(log_.string()) << "\n"
+        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " << ShellQuote(log_.string())
+                              << "\n"
                               << body << "\n";
         fs::permissions(script, fs::perms::owner_all);
     }
@@ -123,4 +126,4 @@ TEST_F(DiskUserMount, WithoutUdisksSaysWhatIsNeeded)
     EXPECT_EQ(outcome.message.rfind("Unmount of dm-0 failed: this needs root privileges or udisks", 0), 0u);
 }
 
-}
+}  // namespace

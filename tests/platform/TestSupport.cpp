@@ -100,8 +100,8 @@ FakeSystem::FakeSystem()
         const char* type;
         const char* label;
     };
-    for (const Image& image : {Image{"vda1", "ext4", "ROOT FS"}, Image{"loop2", "vfat", ""},
-             Image{"loop10", "", ""}, Image{"sdc", "ext4", "Device Node: x"}}) {
+    for (const Image& image : {Image{"vda1", "ext4", "ROOT FS"}, Image{"loop2", "vfat", ""}, Image{"loop10", "", ""},
+                               Image{"sdc", "ext4", "Device Node: x"}}) {
         error_ = MakeImage(dir_.Path() / "dev" / image.node, image.type, image.label, 2);
         if (!error_.empty())
             return;

@@ -98,11 +98,10 @@ TEST(PropertyBlockDecoding, KeysMatchWithoutRegardToCaseAndInAnyOrder)
     // The blocks spell these names differently from the properties.
     std::string spelled = Entry("MacProcID", int64_t{0}, "Window");
     EXPECT_EQ(DecodePropertyBlock(spelled, *FindPropertyClass("Window"))[0].name, "MacProcId");
-    EXPECT_EQ(DecodePropertyBlock(Entry("Multiline", true, "Label"), *FindPropertyClass("Label"))[0].name,
-              "MultiLine");
-    EXPECT_EQ(DecodePropertyBlock(Entry("ScrollbarHorizontal", false, "Listbox"), *FindPropertyClass("Listbox"))[0]
-                  .name,
-              "ScrollBarHorizontal");
+    EXPECT_EQ(DecodePropertyBlock(Entry("Multiline", true, "Label"), *FindPropertyClass("Label"))[0].name, "MultiLine");
+    EXPECT_EQ(
+        DecodePropertyBlock(Entry("ScrollbarHorizontal", false, "Listbox"), *FindPropertyClass("Listbox"))[0].name,
+        "ScrollBarHorizontal");
 
     const std::string a = Entry("Transparent", true, "PushButton") + Entry("Caption", "Mount"s, "PushButton") +
                           Entry("TEXTSIZE", 12.0f, "PushButton");

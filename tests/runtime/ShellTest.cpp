@@ -301,10 +301,7 @@ protected:
         AppFolders::SetResourcesForTesting("");
     }
 
-    static std::string Canonical(const char* path)
-    {
-        return fs::weakly_canonical(path).string();
-    }
+    static std::string Canonical(const char* path) { return fs::weakly_canonical(path).string(); }
 };
 
 TEST_F(AppFoldersTest, DefaultsLieBesideTheExecutable)

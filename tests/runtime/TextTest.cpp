@@ -119,18 +119,10 @@ TEST(TextLeft, CountsCharactersNotBytes)
         int64_t count;
         std::string expected;
     } cases[] = {
-        {"Tarnvik", 3, "Tar"},
-        {"Tarnvik", 7, "Tarnvik"},
-        {"Tarnvik", 100, "Tarnvik"},
-        {"Tarnvik", 0, ""},
-        {"Tarnvik", -5, ""},
-        {"", 3, ""},
-        {"été", 1, "é"},
-        {"été", 2, "ét"},
-        {"€uro", 1, "€"},
-        {"😀x", 1, "😀"},
-        {"a😀", 2, "a😀"},
-        {"日本語", 2, "日本"},
+        {"Tarnvik", 3, "Tar"}, {"Tarnvik", 7, "Tarnvik"}, {"Tarnvik", 100, "Tarnvik"},
+        {"Tarnvik", 0, ""},    {"Tarnvik", -5, ""},       {"", 3, ""},
+        {"été", 1, "é"},       {"été", 2, "ét"},          {"€uro", 1, "€"},
+        {"😀x", 1, "😀"},        {"a😀", 2, "a😀"},           {"日本語", 2, "日本"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Left(c.text, c.count), c.expected) << '"' << c.text << "\" " << c.count;
@@ -148,9 +140,20 @@ TEST(TextLeft, MalformedBytesCountOneEachAndStayInsideTheText)
         {"lead at the very end", "a\xC3", 5, "a\xC3"},
         {"three-byte lead cut short", "\xE2\x82", 1, "\xE2"},
         {"four-byte lead cut short", "\xF0\x9F\x98", 2, "\xF0\x9F"},
-        {"lead followed by ASCII", "\xC3" "A", 1, "\xC3"},
-        {"overlong form", "\xC0\xAF" "b", 2, "\xC0\xAF"},
-        {"invalid byte", "\xFF" "é", 2, "\xFF" "é"},
+        {"lead followed by ASCII",
+         "\xC3"
+         "A",
+         1, "\xC3"},
+        {"overlong form",
+         "\xC0\xAF"
+         "b",
+         2, "\xC0\xAF"},
+        {"invalid byte",
+         "\xFF"
+         "é",
+         2,
+         "\xFF"
+         "é"},
         {"surrogate", "\xED\xA0\x80", 1, "\xED"},
     };
     for (const auto& c : cases)
@@ -170,10 +173,15 @@ TEST(TextTrim, RemovesOuterWhiteSpaceOnly)
         {" a b ", "a b"},
         {"", ""},
         {" \t\r\n ", ""},
-        {"\xC2\xA0" "disk\xC2\xA0", "disk"},
+        {"\xC2\xA0"
+         "disk\xC2\xA0",
+         "disk"},
         {" \xC2\xA0 x \xC2\xA0 ", "x"},
         {"\xC2\xA0\xC2\xA0", ""},
-        {"a\xC2\xA0" "b", "a\xC2\xA0" "b"},
+        {"a\xC2\xA0"
+         "b",
+         "a\xC2\xA0"
+         "b"},
         // Characters ending in the byte A0 are not white space.
         {"\xE0\xA4\xA0", "\xE0\xA4\xA0"},
         {"é ", "é"},

@@ -42,21 +42,21 @@ public:
         auto text = New<Label>();
         text->Constructor();
         AddControl(text, "text");
-        SetProperties(*ControlByName("text"), BlockBuilder("Label")("Name", "text")("Left", 10)("Top", 10)(
-                                                  "Width", 100)("Height", 20)("LockLeft", true)("LockTop", true)(
-                                                  "Text", "initial"));
+        SetProperties(*ControlByName("text"),
+                      BlockBuilder("Label")("Name", "text")("Left", 10)("Top", 10)("Width", 100)("Height", 20)(
+                          "LockLeft", true)("LockTop", true)("Text", "initial"));
         auto list = New<Listbox>();
         list->Constructor();
         AddControl(list, "list");
-        SetProperties(*ControlByName("list"), BlockBuilder("Listbox")("Name", "list")("Left", 10)("Top", 40)(
-                                                  "Width", 280)("Height", 100)("LockLeft", true)("LockTop", true)(
-                                                  "LockRight", true)("LockBottom", true)("ColumnCount", 2));
+        SetProperties(*ControlByName("list"),
+                      BlockBuilder("Listbox")("Name", "list")("Left", 10)("Top", 40)("Width", 280)("Height", 100)(
+                          "LockLeft", true)("LockTop", true)("LockRight", true)("LockBottom", true)("ColumnCount", 2));
         auto button = New<PushButton>();
         button->Constructor();
         AddControl(button, "button");
-        SetProperties(*ControlByName("button"), BlockBuilder("PushButton")("Name", "button")("Left", 200)(
-                                                    "Top", 160)("Width", 80)("Height", 20)("LockRight", true)(
-                                                    "LockBottom", true)("Caption", "Press"));
+        SetProperties(*ControlByName("button"),
+                      BlockBuilder("PushButton")("Name", "button")("Left", 200)("Top", 160)("Width", 80)("Height", 20)(
+                          "LockRight", true)("LockBottom", true)("Caption", "Press"));
         RuntimeAddEventHandler(ControlByName("button"), PushButtonEvent::Action,
                                RuntimeCreateDelegate(this, &probeWindow::button_Action));
     }
@@ -231,7 +231,7 @@ TEST_F(WindowLifecycle, EdgeLocksAndSizeLimitsFollowTheWindow)
     } cases[] = {
         {200, 300, 200, 300, 100, 280, 160, 200},
         {400, 350, 400, 350, 300, 330, 360, 250},
-        {100, 100, 150, 200, 50, 180, 110, 100},   // below the minimum
+        {100, 100, 150, 200, 50, 180, 110, 100},     // below the minimum
         {9000, 9000, 600, 400, 500, 380, 560, 300},  // above the maximum
     };
     for (const Case& c : cases) {
@@ -417,8 +417,7 @@ TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
     EXPECT_EQ(ApplicationEventNames().size(), 11u);
     EXPECT_EQ(ApplicationEventNames().at(ApplicationEvent::Open), "Open");
 
-    EXPECT_THROW(window->button()->AddEventHandler(29, [](const EventArgs&) { return false; }),
-                 OutOfBoundsException);
+    EXPECT_THROW(window->button()->AddEventHandler(29, [](const EventArgs&) { return false; }), OutOfBoundsException);
     RuntimeResetForTesting();
 }
 

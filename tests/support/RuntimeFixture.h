@@ -16,8 +16,7 @@ protected:
     void SetUp() override
     {
         RuntimeResetForTesting();
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); },
-                                   [this] { ++beeps; },
+        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
                                    [this](const std::string& url) { urls.push_back(url); }});
     }
     void TearDown() override { RuntimeResetForTesting(); }

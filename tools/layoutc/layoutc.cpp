@@ -154,8 +154,8 @@ PropertyValue ParseValue(const PropertySpec& spec, const std::string& text)
             }
             if (in >> extra)
                 throw Failure{"a colour is four hex bytes, e.g. FF FF FF 00"};
-            return Color{static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]),
-                         static_cast<uint8_t>(bytes[2]), static_cast<uint8_t>(bytes[3])};
+            return Color{static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]), static_cast<uint8_t>(bytes[2]),
+                         static_cast<uint8_t>(bytes[3])};
         }
         case PropertyType::String: return Substitute(ParseString(text));
         }
@@ -193,8 +193,7 @@ WindowTable ReadTable(const std::string& path)
                 std::istringstream parts(rest);
                 Block control;
                 parts >> control.name >> control.className;
-                if (control.name.empty() || !FindPropertyClass(control.className) ||
-                    control.className == "Window")
+                if (control.name.empty() || !FindPropertyClass(control.className) || control.className == "Window")
                     throw Failure{"control needs a name and a control class"};
                 for (const Block& other : table.controls)
                     if (other.name == control.name)
@@ -209,8 +208,7 @@ WindowTable ReadTable(const std::string& path)
                 if (!spec)
                     throw Failure{"class " + current->className + " has no property " + word};
                 const PropertyValue value = ParseValue(*spec, rest);
-                if (current != &table.window && spec->name == "Name" &&
-                    std::get<std::string>(value) != current->name)
+                if (current != &table.window && spec->name == "Name" && std::get<std::string>(value) != current->name)
                     throw Failure{"the Name entry must equal the control's name " + current->name};
                 AppendPropertyEntry(current->bytes, word, value, cls);
             }
@@ -309,19 +307,17 @@ int main(int argc, char** argv)
         for (const WindowTable& t : tables) {
             out << "const char kWindow" << n << "[] =\n    " << Literal(t.window.bytes) << ";\n";
             for (size_t c = 0; c < t.controls.size(); ++c)
-                out << "const char kControl" << n << "_" << c << "[] =\n    " << Literal(t.controls[c].bytes)
-                    << ";\n";
+                out << "const char kControl" << n << "_" << c << "[] =\n    " << Literal(t.controls[c].bytes) << ";\n";
             ++n;
         }
         out << "}  // namespace\n\nconst std::vector<LayoutWindow>& LayoutTables()\n{\n"
             << "    static const std::vector<LayoutWindow> tables = {\n";
         n = 0;
         for (const WindowTable& t : tables) {
-            out << "        {\"" << t.window.name << "\", {kWindow" << n << ", " << t.window.bytes.size()
-                << "}, {\n";
+            out << "        {\"" << t.window.name << "\", {kWindow" << n << ", " << t.window.bytes.size() << "}, {\n";
             for (size_t c = 0; c < t.controls.size(); ++c)
-                out << "            {\"" << t.controls[c].name << "\", \"" << t.controls[c].className
-                    << "\", {kControl" << n << "_" << c << ", " << t.controls[c].bytes.size() << "}},\n";
+                out << "            {\"" << t.controls[c].name << "\", \"" << t.controls[c].className << "\", {kControl"
+                    << n << "_" << c << ", " << t.controls[c].bytes.size() << "}},\n";
             out << "        }},\n";
             ++n;
         }

@@ -4,13 +4,13 @@
 #include <QDir>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-#include <QFontMetricsF>
 #include <QTransform>
 #include <QtMath>
 #include <cmath>
@@ -25,19 +25,19 @@ struct IconLayout {
     QSize size;
     QRectF body;
     qreal bodyRadius;
-    qreal edge;          // outline width of the case
-    QPointF centre;      // platter centre (also the setting sun / spindle)
-    qreal radius;        // platter outer radius
-    qreal rim;           // width of the silver platter rim
+    qreal edge;      // outline width of the case
+    QPointF centre;  // platter centre (also the setting sun / spindle)
+    qreal radius;    // platter outer radius
+    qreal rim;       // width of the silver platter rim
     qreal sunRadius;
-    QPointF pivot;       // head-arm pivot
-    QPointF tip;         // read head
+    QPointF pivot;  // head-arm pivot
+    QPointF tip;    // read head
     qreal armWidth;
     qreal pivotRadius;
     qreal screwRadius;
     qreal screwInset;
-    int waves;           // 5 draws every ripple, fewer drops the fine ones
-    qreal capScale;      // larger snow caps stay visible when small
+    int waves;       // 5 draws every ripple, fewer drops the fine ones
+    qreal capScale;  // larger snow caps stay visible when small
     qreal waveWidth;
     qreal shadowBlur;
     qreal shadowDrop;
@@ -50,7 +50,7 @@ QColor rgb(unsigned v, int a = 255)
 
 // Separable box blur, three passes ~ gaussian; only the alpha of a
 // single-colour shadow matters.
-QImage blurred(const QImage &src, int r)
+QImage blurred(const QImage& src, int r)
 {
     QImage img = src.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const int w = img.width(), h = img.height();
@@ -58,7 +58,7 @@ QImage blurred(const QImage &src, int r)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             a[y * w + x] = qAlpha(img.pixel(x, y));
-    auto pass = [&](std::vector<int> &in, std::vector<int> &out, bool horiz) {
+    auto pass = [&](std::vector<int>& in, std::vector<int>& out, bool horiz) {
         const int n = horiz ? w : h, m = horiz ? h : w;
         for (int j = 0; j < m; ++j) {
             for (int i = 0; i < n; ++i) {
@@ -83,7 +83,7 @@ QImage blurred(const QImage &src, int r)
     return out;
 }
 
-void drawScrew(QPainter &p, QPointF c, qreal r)
+void drawScrew(QPainter& p, QPointF c, qreal r)
 {
     QRadialGradient g(c - QPointF(r * 0.3, r * 0.3), r * 1.2);
     g.setColorAt(0, rgb(0xe9eef3));
@@ -96,10 +96,10 @@ void drawScrew(QPainter &p, QPointF c, qreal r)
     p.drawLine(c + QPointF(-r * 0.55, r * 0.55), c + QPointF(r * 0.55, -r * 0.55));
 }
 
-void drawScene(QPainter &p, const IconLayout &L)
+void drawScene(QPainter& p, const IconLayout& L)
 {
     const QPointF c = L.centre;
-    const qreal r = L.radius - L.rim;      // visible scene radius
+    const qreal r = L.radius - L.rim;  // visible scene radius
     const qreal horizon = c.y();
 
     QPainterPath disc;
@@ -183,10 +183,10 @@ void drawScene(QPainter &p, const IconLayout &L)
         p.setBrush(rgb(0xf7fbff));
         p.drawPath(s);
     };
-    cap(lp, QPointF(c.x() - r, horizon - r * 0.22),
-        QPointF(c.x() - L.sunRadius * 0.95, horizon - L.sunRadius * 0.55), 0.36 * L.capScale);
-    cap(rp, QPointF(c.x() + L.sunRadius * 0.95, horizon - L.sunRadius * 0.6),
-        QPointF(c.x() + r, horizon - r * 0.12), 0.42 * L.capScale);
+    cap(lp, QPointF(c.x() - r, horizon - r * 0.22), QPointF(c.x() - L.sunRadius * 0.95, horizon - L.sunRadius * 0.55),
+        0.36 * L.capScale);
+    cap(rp, QPointF(c.x() + L.sunRadius * 0.95, horizon - L.sunRadius * 0.6), QPointF(c.x() + r, horizon - r * 0.12),
+        0.42 * L.capScale);
 
     // lake
     QLinearGradient lake(0, horizon, 0, c.y() + r);
@@ -216,25 +216,26 @@ void drawScene(QPainter &p, const IconLayout &L)
     // echo the tracks of a platter; flattened for a lying water surface
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(rgb(0xcdeeff, 170), L.waveWidth, Qt::SolidLine, Qt::RoundCap));
-    struct Ripple { qreal radius, from, span; bool detail; };
+    struct Ripple {
+        qreal radius, from, span;
+        bool detail;
+    };
     const Ripple ripples[] = {
-        {0.50, 202, 34, false}, {0.50, 304, 34, false},
-        {0.80, 198, 30, true}, {0.80, 244, 26, false}, {0.80, 285, 20, true}, {0.80, 318, 26, false},
-        {1.12, 222, 34, false}, {1.12, 268, 18, true},
+        {0.50, 202, 34, false}, {0.50, 304, 34, false}, {0.80, 198, 30, true},  {0.80, 244, 26, false},
+        {0.80, 285, 20, true},  {0.80, 318, 26, false}, {1.12, 222, 34, false}, {1.12, 268, 18, true},
     };
     const qreal flat = 0.42;
-    for (const Ripple &rp : ripples) {
+    for (const Ripple& rp : ripples) {
         if (rp.detail && L.waves < 5)
             continue;
         const qreal rx = rp.radius * r, ry = rx * flat;
         // Qt angles: counter-clockwise, 1/16 degree, 0 at three o'clock
-        p.drawArc(QRectF(c.x() - rx, horizon - ry, 2 * rx, 2 * ry),
-                  int(rp.from * 16), int(rp.span * 16));
+        p.drawArc(QRectF(c.x() - rx, horizon - ry, 2 * rx, 2 * ry), int(rp.from * 16), int(rp.span * 16));
     }
     p.restore();
 }
 
-void drawArm(QPainter &p, const IconLayout &L)
+void drawArm(QPainter& p, const IconLayout& L)
 {
     const QPointF d = L.tip - L.pivot;
     const qreal len = std::hypot(d.x(), d.y());
@@ -264,8 +265,7 @@ void drawArm(QPainter &p, const IconLayout &L)
     p.restore();
 
     // pivot bearing
-    QRadialGradient g(L.pivot - QPointF(L.pivotRadius * 0.35, L.pivotRadius * 0.35),
-                      L.pivotRadius * 1.3);
+    QRadialGradient g(L.pivot - QPointF(L.pivotRadius * 0.35, L.pivotRadius * 0.35), L.pivotRadius * 1.3);
     g.setColorAt(0, rgb(0xf4f7fa));
     g.setColorAt(1, rgb(0x8e9aa8));
     p.setPen(QPen(rgb(0x1b2430), L.edge * 0.8));
@@ -276,7 +276,7 @@ void drawArm(QPainter &p, const IconLayout &L)
     p.drawEllipse(L.pivot, L.pivotRadius * 0.35, L.pivotRadius * 0.35);
 }
 
-QImage drawIcon(const IconLayout &L)
+QImage drawIcon(const IconLayout& L)
 {
     QImage img(L.size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -347,7 +347,7 @@ QImage drawIcon(const IconLayout &L)
     return img;
 }
 
-QImage drawDonate(const QString &fontFamily)
+QImage drawDonate(const QString& fontFamily)
 {
     const QSize size(114, 26);
     QImage img(size, QImage::Format_ARGB32_Premultiplied);
@@ -390,12 +390,10 @@ QImage drawDonate(const QString &fontFamily)
     const QPointF hc(left + heartW / 2, 13.5);
     QPainterPath heart;
     heart.moveTo(hc.x(), hc.y() + hs * 0.95);
-    heart.cubicTo(hc.x() - hs * 1.45, hc.y() + hs * 0.05,
-                  hc.x() - hs * 1.05, hc.y() - hs * 1.15,
-                  hc.x(), hc.y() - hs * 0.45);
-    heart.cubicTo(hc.x() + hs * 1.05, hc.y() - hs * 1.15,
-                  hc.x() + hs * 1.45, hc.y() + hs * 0.05,
-                  hc.x(), hc.y() + hs * 0.95);
+    heart.cubicTo(hc.x() - hs * 1.45, hc.y() + hs * 0.05, hc.x() - hs * 1.05, hc.y() - hs * 1.15, hc.x(),
+                  hc.y() - hs * 0.45);
+    heart.cubicTo(hc.x() + hs * 1.05, hc.y() - hs * 1.15, hc.x() + hs * 1.45, hc.y() + hs * 0.05, hc.x(),
+                  hc.y() + hs * 0.95);
     p.setBrush(rgb(0x8a2e0c, 90));
     p.drawPath(heart.translated(0, 1));
     p.setBrush(rgb(0xffffff));
@@ -412,9 +410,9 @@ QImage drawDonate(const QString &fontFamily)
     return img;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // no display needed
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -426,8 +424,8 @@ int main(int argc, char **argv)
     const QDir out(QString::fromLocal8Bit(argv[1]));
 
     // a fixed font file keeps the caption identical on every machine
-    const int fid = QFontDatabase::addApplicationFont(
-        QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
+    const int fid =
+        QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"));
     if (fid < 0) {
         std::fprintf(stderr, "DejaVu Sans Bold not found (install fonts-dejavu-core)\n");
         return 1;
