@@ -3,7 +3,7 @@
 #include "app/MainMenuBar.h"
 #include "app/WindowBuilding.h"
 #include "app/splash.h"
-#include "devices/ShellWord.h"
+#include "base/ShellWord.h"
 #include "devices/infoWindow.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Shell.h"

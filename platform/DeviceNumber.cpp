@@ -1,5 +1,7 @@
 #include "platform/DeviceNumber.h"
 
+#include "base/TextLines.h"
+
 #include <sys/sysmacros.h>
 
 #include <charconv>
@@ -19,8 +21,7 @@ std::optional<unsigned> ParseUnsigned(std::string_view text)
 
 std::optional<DeviceNumber> DeviceNumber::Parse(std::string_view text)
 {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
-        text.remove_suffix(1);
+    text = TrimSpace(text);
     auto colon = text.find(':');
     if (colon == std::string_view::npos)
         return std::nullopt;

@@ -1,8 +1,10 @@
 #include "platform/Mounter.h"
 
+#include "base/Process.h"
+#include "base/TextLines.h"
 #include "platform/EntryFormatter.h"
 #include "platform/MountPointPlanner.h"
-#include "platform/ProcessRunner.h"
+#include "platform/SearchPath.h"
 
 #include <libmount/libmount.h>
 #include <sys/stat.h>
@@ -17,7 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
 // Media of other people: their programs get no set-id bits or device nodes.
 constexpr const char* kMountOptions = "nosuid,nodev";
 
@@ -34,13 +35,6 @@ Mounter::Outcome Success(std::string message)
 Mounter::Outcome Failure(std::string message)
 {
     return {1, std::move(message)};
-}
-
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r'))
-        text.pop_back();
-    return text;
 }
 
 // libmount's own wording of what happened, as its mount and umount commands print it.
@@ -180,15 +174,15 @@ Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& en
 {
     const std::string& ident = entry.identifier;
     std::string action = verb == "mount" ? "Mount" : "Unmount";
-    auto udisksctl = ProcessRunner::FindOnPath("udisksctl", searchPath_);
+    auto udisksctl = FindOnPath("udisksctl", searchPath_);
     if (!udisksctl)
         return Failure(action + " of " + ident +
                        " failed: this needs root privileges or udisks (udisksctl was not found)");
-    auto result = ProcessRunner::Run({udisksctl->string(), verb, "-b", disks_.NodePath(entry).string()});
-    if (result.exitCode != 0) {
-        std::string reason = Trimmed(result.errorOutput.empty() ? result.output : result.errorOutput);
+    ProcessResult result = RunProcess({udisksctl->string(), verb, "-b", disks_.NodePath(entry).string()});
+    if (result.status != 0) {
+        std::string reason(TrimSpace(result.errorOutput.empty() ? result.output : result.errorOutput));
         if (reason.empty())
-            reason = "udisksctl exited with status " + std::to_string(result.exitCode);
+            reason = "udisksctl exited with status " + std::to_string(result.status);
         return Failure(action + " of " + ident + " failed: " + reason);
     }
     return Success("Volume " + name + " on " + ident + (verb == "mount" ? " mounted" : " unmounted"));

@@ -1,5 +1,6 @@
 #include "platform/SysfsBlockDevices.h"
 
+#include "base/TextLines.h"
 #include "platform/NaturalOrder.h"
 #include "platform/TextFile.h"
 
@@ -140,7 +141,7 @@ std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, Dev
     }
     if (!error && fs::is_directory(status)) {
         if (auto uevent = TextFile::Read(link / "uevent")) {
-            for (std::string_view line : TextFile::Lines(*uevent))
+            for (std::string_view line : SplitLines(*uevent))
                 if (line.substr(0, 8) == "DEVNAME=" && line.size() > 8)
                     return std::string(line.substr(8));
         }

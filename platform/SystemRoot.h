@@ -13,7 +13,6 @@ public:
 
     // An absolute path such as "/sys/block" placed under the root.
     std::filesystem::path Path(std::string_view absolute) const;
-    const std::filesystem::path& Directory() const { return directory_; }
 
 private:
     std::filesystem::path directory_ = "/";

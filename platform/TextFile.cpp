@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include "base/TextLines.h"
+
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -32,26 +34,10 @@ std::optional<uint64_t> TextFile::Number(const std::filesystem::path& path)
     auto line = FirstLine(path);
     if (!line)
         return std::nullopt;
-    std::string_view digits = *line;
-    while (!digits.empty() && digits.back() == ' ')
-        digits.remove_suffix(1);
+    const std::string_view digits = TrimSpace(*line);
     uint64_t value = 0;
     auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
         return std::nullopt;
     return value;
-}
-
-std::vector<std::string_view> TextFile::Lines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
 }

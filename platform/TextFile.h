@@ -17,6 +17,4 @@ public:
     static std::optional<std::string> FirstLine(const std::filesystem::path& path);
     // A decimal number on the first line.
     static std::optional<uint64_t> Number(const std::filesystem::path& path);
-    // The lines of a text, without their line breaks; views into text.
-    static std::vector<std::string_view> Lines(std::string_view text);
 };

@@ -1,5 +1,6 @@
 #include "platform/UdevRecord.h"
 
+#include "base/TextLines.h"
 #include "platform/TextFile.h"
 
 namespace {
@@ -28,7 +29,7 @@ std::optional<UdevRecord> UdevRecord::Load(const SystemRoot& root, DeviceNumber 
 UdevRecord UdevRecord::FromText(std::string_view text)
 {
     UdevRecord record;
-    for (std::string_view line : TextFile::Lines(text)) {
+    for (std::string_view line : SplitLines(text)) {
         if (line.substr(0, 2) != "E:")
             continue;
         line.remove_prefix(2);

@@ -1,7 +1,7 @@
 #include "runtime/Shell.h"
 
+#include "base/Process.h"
 #include "runtime/AppFolders.h"
-#include "runtime/Process.h"
 
 #include <mutex>
 #include <optional>
@@ -13,7 +13,6 @@ std::mutex scriptMutex;
 Shell::Script script;
 
 constexpr const char* kShell = "/bin/sh";
-constexpr const char* kDefaultPath = "/usr/local/bin:/usr/bin:/bin";
 
 // The parent's environment with the tool stand-ins appended to PATH. Built
 // as a copy: the parent's own environment stays untouched.
@@ -30,7 +29,7 @@ std::vector<std::string> ChildEnvironment()
         env.push_back(std::move(entry));
     }
 
-    std::string path = parentPath ? *parentPath : kDefaultPath;
+    std::string path = parentPath ? *parentPath : kDefaultSearchPath;
     const std::string tools = AppFolders::Tools();
     // An empty entry in PATH means the current folder; never add one.
     if (!tools.empty())
@@ -55,13 +54,13 @@ void Shell::Execute(const std::string& commandLine)
         scripted = script;
     }
     if (scripted) {
-        Outcome outcome = scripted(commandLine);
+        ProcessResult outcome = scripted(commandLine);
         result_ = std::move(outcome.output);
         errorOutput_ = std::move(outcome.errorOutput);
         errorCode_ = outcome.status;
         return;
     }
-    ProcessOutcome outcome = RunProcess({kShell, "-c", commandLine}, ChildEnvironment());
+    ProcessResult outcome = RunProcess({kShell, "-c", commandLine}, ChildEnvironment());
     result_ = std::move(outcome.output);
     errorOutput_ = std::move(outcome.errorOutput);
     errorCode_ = outcome.status;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Process.h"
+
 #include <functional>
 #include <string>
 
@@ -27,12 +29,7 @@ public:
     // Tests replace the real shell with a script: it receives each command
     // line and answers with output, error output and exit status. An empty
     // function restores the real shell.
-    struct Outcome {
-        std::string output;
-        std::string errorOutput;
-        int status = 0;
-    };
-    using Script = std::function<Outcome(const std::string& commandLine)>;
+    using Script = std::function<ProcessResult(const std::string& commandLine)>;
     static void SetScriptForTesting(Script script);
 
 private:

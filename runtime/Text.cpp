@@ -1,16 +1,10 @@
 #include "runtime/Text.h"
 
+#include "base/TextLines.h"
+
 #include <cstddef>
 
 namespace {
-
-bool IsAsciiSpace(unsigned char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// No-break space, as UTF-8.
-constexpr std::string_view kNoBreakSpace = "\xC2\xA0";
 
 unsigned char AsciiLower(unsigned char c)
 {
@@ -144,23 +138,7 @@ std::string Left(std::string_view text, int64_t count)
 
 std::string Trim(std::string_view text)
 {
-    for (;;) {
-        if (!text.empty() && IsAsciiSpace(static_cast<unsigned char>(text.front())))
-            text.remove_prefix(1);
-        else if (text.starts_with(kNoBreakSpace))
-            text.remove_prefix(kNoBreakSpace.size());
-        else
-            break;
-    }
-    for (;;) {
-        if (!text.empty() && IsAsciiSpace(static_cast<unsigned char>(text.back())))
-            text.remove_suffix(1);
-        else if (text.ends_with(kNoBreakSpace))
-            text.remove_suffix(kNoBreakSpace.size());
-        else
-            break;
-    }
-    return std::string(text);
+    return std::string(TrimSpace(text));
 }
 
 bool TextEquals(std::string_view a, std::string_view b)

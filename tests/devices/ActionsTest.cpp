@@ -1,6 +1,5 @@
 #include "DeviceListFixture.h"
 
-#include "devices/ShellWord.h"
 #include "runtime/Text.h"
 #include "runtime/internal/Native.h"
 
@@ -13,25 +12,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(ShellWordTest, PlainWordsStayAndEverythingElseIsQuoted)
-{
-    struct Case {
-        std::string identifier;
-        std::string word;
-    } cases[] = {
-        {"disk2s1", "disk2s1"},     {"loop0p1", "loop0p1"},
-        {"a.b_c-d:e", "a.b_c-d:e"}, {"", ""},
-        {"my disk", "'my disk'"},   {"x;touch y", "'x;touch y'"},
-        {"$(id)", "'$(id)'"},       {"`id`", "'`id`'"},
-        {"it's", "'it'\\''s'"},     {"'", "''\\'''"},
-        {"a\"b", "'a\"b'"},         {"disk*", "'disk*'"},
-        {"a\nb", "'a\nb'"},         {"/dev/disk1", "'/dev/disk1'"},
-        {"Lüfter", "'Lüfter'"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(ShellWord(c.identifier), c.word) << c.identifier;
-}
 
 class ActionsTest : public DeviceListTest {
 protected:

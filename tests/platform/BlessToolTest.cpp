@@ -8,7 +8,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-CommandResult Bless(const std::vector<std::string>& args)
+ProcessResult Bless(const std::vector<std::string>& args)
 {
     std::vector<std::string> argv = {ToolPath("bless").string()};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -27,7 +27,7 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
 
     struct Case {
         std::string root;
-        int exitCode;
+        int status;
         const char* output;
     };
     const Case cases[] = {
@@ -41,9 +41,9 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.root);
         auto result = Bless({"--root", c.root, "--getBoot"});
-        EXPECT_EQ(result.exitCode, c.exitCode);
+        EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.output, c.output);
-        EXPECT_EQ(result.errorOutput.empty(), c.exitCode == 0) << result.errorOutput;
+        EXPECT_EQ(result.errorOutput.empty(), c.status == 0) << result.errorOutput;
     }
 }
 
@@ -57,7 +57,7 @@ TEST(BlessTool, ThisMachine)
 {
     // "/" is wherever the host keeps it; the answer must name a node sysfs knows.
     auto result = Bless({"--getBoot"});
-    if (result.exitCode != 0)
+    if (result.status != 0)
         GTEST_SKIP() << "/ is not on a block device here: " << result.errorOutput;
     ASSERT_EQ(result.output.rfind("/dev/", 0), 0u);
     ASSERT_EQ(result.output.back(), '\n');
@@ -69,7 +69,7 @@ TEST(BlessTool, UsageErrorsExitTwo)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--getboot"}, {"--getBoot", "x"}, {"--info"}}) {
         auto result = Bless(args);
-        EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(result.output, "");
         EXPECT_EQ(result.errorOutput, "usage: bless --getBoot\n");
     }

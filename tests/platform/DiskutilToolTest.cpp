@@ -15,7 +15,7 @@ protected:
     static void TearDownTestSuite() { system_.reset(); }
     void SetUp() override { ASSERT_EQ(system_->Error(), ""); }
 
-    static CommandResult Diskutil(std::vector<std::string> args)
+    static ProcessResult Diskutil(std::vector<std::string> args)
     {
         args.insert(args.begin(), {ToolPath("diskutil").string(), "--root", system_->Root().string()});
         return RunProgram(args);
@@ -30,7 +30,7 @@ TEST_F(DiskutilTool, ApplicationPipelinesGiveAlignedRows)
 {
     // As the application's shell finds it: last on PATH.
     std::string diskutil =
-        "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellQuote(system_->Root().string());
+        "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellWord(system_->Root().string());
     ListingColumns columns = ReadListingColumns(diskutil);
 
     ASSERT_EQ(columns.names.size(), 10u);
@@ -59,10 +59,10 @@ TEST_F(DiskutilTool, InfoByNameAndByNodeGiveTheSameEntry)
 {
     auto byName = Diskutil({"info", "vda10"});
     auto byNode = Diskutil({"info", "/dev/vda10"});
-    EXPECT_EQ(byName.exitCode, 0);
+    EXPECT_EQ(byName.status, 0);
     EXPECT_EQ(byName.errorOutput, "");
     EXPECT_EQ(byName.output, byNode.output);
-    EXPECT_EQ(byNode.exitCode, 0);
+    EXPECT_EQ(byNode.status, 0);
     EXPECT_EQ(Lines(byName.output).at(0), "   Device Identifier:        vda10");
     EXPECT_NE(byName.output.find("   Part of Whole:            vda\n"), std::string::npos);
     EXPECT_NE(byName.output.find("   Volume Name:              Data Disk\n"), std::string::npos);
@@ -76,7 +76,7 @@ TEST_F(DiskutilTool, UnknownDeviceIsReportedOnStderr)
     for (const std::string& id : std::vector<std::string>{"foo", "/dev/nothing", "$(touch " + marker.string() + ")",
                                                           "vda1; touch " + marker.string()}) {
         auto result = Diskutil({"info", id});
-        EXPECT_EQ(result.exitCode, 1) << id;
+        EXPECT_EQ(result.status, 1) << id;
         EXPECT_EQ(result.output, "") << id;
         EXPECT_EQ(result.errorOutput.rfind("Could not find disk: ", 0), 0u) << result.errorOutput;
     }
@@ -89,7 +89,7 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
     struct Case {
         const char* verb;
         const char* id;
-        int exitCode;
+        int status;
         const char* message;  // start of stdout (exit 0) or stderr
     };
     const Case cases[] = {
@@ -109,8 +109,8 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.verb) + " " + c.id);
         auto result = Diskutil({c.verb, c.id});
-        EXPECT_EQ(result.exitCode, c.exitCode);
-        const std::string& text = c.exitCode == 0 ? result.output : result.errorOutput;
+        EXPECT_EQ(result.status, c.status);
+        const std::string& text = c.status == 0 ? result.output : result.errorOutput;
         EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
         EXPECT_EQ(Lines(text).size(), 1u) << text;
     }
@@ -125,7 +125,7 @@ TEST_F(DiskutilTool, UsageErrorsExitTwo)
         std::vector<std::string> argv = {ToolPath("diskutil").string()};
         argv.insert(argv.end(), args.begin(), args.end());
         auto result = RunProgram(argv);
-        EXPECT_EQ(result.exitCode, 2) << testing::PrintToString(args);
+        EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(result.output, "");
         EXPECT_NE(result.errorOutput.find("usage: diskutil"), std::string::npos);
     }
@@ -135,7 +135,7 @@ TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
 {
     TempDir empty;
     auto result = RunProgram({ToolPath("diskutil").string(), "--root", empty.Path().string(), "info", "-all"});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_NE(result.errorOutput.find("sys/block"), std::string::npos);
 }

@@ -38,7 +38,7 @@ protected:
         return fs::exists(dir, error) && (!fs::is_directory(dir, error) || !fs::is_empty(dir, error));
     }
 
-    static CommandResult Diskutil(const std::vector<std::string>& args)
+    static ProcessResult Diskutil(const std::vector<std::string>& args)
     {
         std::vector<std::string> argv = {ToolPath("diskutil").string()};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -52,7 +52,7 @@ protected:
     };
     static Row RowOf(const std::string& node)
     {
-        ListingColumns columns = ReadListingColumns(ShellQuote(ToolPath("diskutil").string()));
+        ListingColumns columns = ReadListingColumns(ShellWord(ToolPath("diskutil").string()));
         EXPECT_EQ(columns.names.size(), columns.nodes.size());
         EXPECT_EQ(columns.mounted.size(), columns.nodes.size());
         for (size_t i = 0; i < columns.nodes.size() && i < columns.names.size() && i < columns.mounted.size(); ++i)
@@ -104,22 +104,22 @@ TEST_F(DiskLoopDevices, MountAndUnmount)
         auto mounted = Diskutil({"mount", id});
         if (device == stick_.get() && !KernelHas("vfat")) {
             // libmount's reason is passed on, and the mount point made for it is gone again.
-            EXPECT_EQ(mounted.exitCode, 1);
+            EXPECT_EQ(mounted.status, 1);
             EXPECT_EQ(mounted.errorOutput, "Mount of " + id + " failed: unknown filesystem type 'vfat'\n");
             EXPECT_FALSE(fs::exists(point));
             continue;
         }
-        ASSERT_EQ(mounted.exitCode, 0) << mounted.errorOutput;
+        ASSERT_EQ(mounted.status, 0) << mounted.errorOutput;
         EXPECT_EQ(mounted.output, "Volume " + name + " on " + id + " mounted\n");
         EXPECT_EQ(MountTargets(device->Node()), std::vector<std::string>{point.string()});
         EXPECT_EQ(RowOf(device->Node()).mounted, "Yes");
 
         auto again = Diskutil({"mount", device->Node()});
-        EXPECT_EQ(again.exitCode, 0);
+        EXPECT_EQ(again.status, 0);
         EXPECT_EQ(again.output, "Volume " + name + " on " + id + " is already mounted at " + point.string() + "\n");
 
         auto unmounted = Diskutil({"unmount", id});
-        ASSERT_EQ(unmounted.exitCode, 0) << unmounted.errorOutput;
+        ASSERT_EQ(unmounted.status, 0) << unmounted.errorOutput;
         EXPECT_EQ(unmounted.output, "Volume " + name + " on " + id + " unmounted\n");
         EXPECT_TRUE(MountTargets(device->Node()).empty());
         EXPECT_EQ(RowOf(device->Node()).mounted, "No");
@@ -131,14 +131,14 @@ TEST_F(DiskLoopDevices, BusyVolumeStaysMounted)
 {
     const std::string id = data_->Id();
     const fs::path point = kMedia / "MY DATA";
-    ASSERT_EQ(Diskutil({"mount", id}).exitCode, 0);
+    ASSERT_EQ(Diskutil({"mount", id}).status, 0);
     {
         BusyProcess busy(point);
         ASSERT_TRUE(busy.Started());
         ASSERT_TRUE(busy.WaitUntilInside(point));
 
         auto result = Diskutil({"unmount", id});
-        EXPECT_NE(result.exitCode, 0);
+        EXPECT_NE(result.status, 0);
         EXPECT_EQ(result.output, "");
         EXPECT_EQ(result.errorOutput.rfind("Unmount of " + id + " failed: ", 0), 0u) << result.errorOutput;
         EXPECT_NE(result.errorOutput.find("target is busy"), std::string::npos) << result.errorOutput;
@@ -146,7 +146,7 @@ TEST_F(DiskLoopDevices, BusyVolumeStaysMounted)
         EXPECT_EQ(RowOf(data_->Node()).mounted, "Yes");
     }
     auto result = Diskutil({"unmount", id});
-    EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+    EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_FALSE(fs::exists(point));
 }
 
@@ -154,7 +154,7 @@ TEST_F(DiskLoopDevices, RawImageIsNotMounted)
 {
     auto before = fs::exists(kMedia) ? std::distance(fs::directory_iterator(kMedia), fs::directory_iterator()) : 0;
     auto result = Diskutil({"mount", raw_->Id()});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.errorOutput,
               "Mount of " + raw_->Id() + " failed: " + raw_->Id() + " has no file system to mount\n");

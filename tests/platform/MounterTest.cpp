@@ -73,7 +73,7 @@ protected:
     void InstallUdisksctl(const std::string& body)
     {
         fs::path script = bin_.Path() / "udisksctl";
-        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " << ShellQuote(log_.string())
+        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " << ShellWord(log_.string())
                               << "\n"
                               << body << "\n";
         fs::permissions(script, fs::perms::owner_all);

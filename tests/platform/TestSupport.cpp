@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
 #include "LoopDevices.h"
-#include "platform/ProcessRunner.h"
+#include "base/TextLines.h"
 
 #include <stdlib.h>
 
@@ -21,41 +21,20 @@ TempDir::~TempDir()
         fs::remove_all(path_, ignored);
 }
 
-CommandResult RunShell(const std::string& line)
+ProcessResult RunShell(const std::string& line)
 {
     return RunProgram({"/bin/sh", "-c", line});
 }
 
-CommandResult RunProgram(const std::vector<std::string>& argv)
+ProcessResult RunProgram(const std::vector<std::string>& argv)
 {
-    auto result = ProcessRunner::Run(argv);
-    return {result.exitCode, result.output, result.errorOutput};
-}
-
-std::string ShellQuote(std::string_view text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    return RunProcess(argv);
 }
 
 std::vector<std::string> Lines(std::string_view text)
 {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    const std::vector<std::string_view> lines = SplitLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 size_t Count(std::string_view text, std::string_view needle)

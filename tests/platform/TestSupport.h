@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/Process.h"
+#include "base/ShellWord.h"
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,19 +24,11 @@ private:
     std::filesystem::path path_;
 };
 
-struct CommandResult {
-    int exitCode = -1;
-    std::string output;
-    std::string errorOutput;
-};
-
 // Runs one line through /bin/sh, as the application does.
-CommandResult RunShell(const std::string& line);
+ProcessResult RunShell(const std::string& line);
 // Runs a program with exactly these arguments, no shell in between.
-CommandResult RunProgram(const std::vector<std::string>& argv);
+ProcessResult RunProgram(const std::vector<std::string>& argv);
 
-// text as one shell word.
-std::string ShellQuote(std::string_view text);
 // The lines of text, without line breaks; no final empty line.
 std::vector<std::string> Lines(std::string_view text);
 // How often needle occurs in text.

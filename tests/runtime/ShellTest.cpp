@@ -71,17 +71,11 @@ private:
     fs::path path_;
 };
 
-struct RunResult {
-    std::string output;
-    std::string errorOutput;
-    int status;
-};
-
-RunResult RunLine(const std::string& line)
+ProcessResult RunLine(const std::string& line)
 {
     Shell shell;
     shell.Execute(line);
-    return {shell.Result(), shell.ErrorOutput(), shell.ErrorCode()};
+    return {shell.ErrorCode(), shell.Result(), shell.ErrorOutput()};
 }
 
 TEST(ShellStatus, IsTheStatusOfTheLine)
@@ -105,7 +99,7 @@ TEST(ShellStatus, IsTheStatusOfTheLine)
 
 TEST(ShellStatus, MissingCommandGives127WithTheMessageOnTheErrorStream)
 {
-    const RunResult r = RunLine("tarnvik_no_such_command_here --list");
+    const ProcessResult r = RunLine("tarnvik_no_such_command_here --list");
     EXPECT_EQ(r.status, 127);
     EXPECT_EQ(r.output, "");
     EXPECT_NE(r.errorOutput.find("tarnvik_no_such_command_here"), std::string::npos) << r.errorOutput;
@@ -130,7 +124,7 @@ TEST(ShellStatus, ShellThatCannotStartGives127AndSaysWhy)
 
 TEST(ShellOutput, KeepsTheStreamsApartAndExact)
 {
-    const RunResult r = RunLine("printf 'one\\r\\ntwo\\0three\\n'; echo oops >&2; printf 'end'");
+    const ProcessResult r = RunLine("printf 'one\\r\\ntwo\\0three\\n'; echo oops >&2; printf 'end'");
     EXPECT_EQ(r.output, std::string("one\r\ntwo\0three\nend", 18));
     EXPECT_EQ(r.errorOutput, "oops\n");
     EXPECT_EQ(r.status, 0);
@@ -152,7 +146,7 @@ TEST(ShellOutput, EachExecuteStartsAfresh)
 
 TEST(ShellOutput, SeveralMegabytesArriveWhole)
 {
-    const RunResult r = RunLine("head -c 5000000 /dev/zero | tr '\\0' a");
+    const ProcessResult r = RunLine("head -c 5000000 /dev/zero | tr '\\0' a");
     EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.output.size(), 5000000u);
     EXPECT_EQ(r.output.find_first_not_of('a'), std::string::npos);
@@ -160,7 +154,7 @@ TEST(ShellOutput, SeveralMegabytesArriveWhole)
 
 TEST(ShellOutput, BothStreamsFullAtOnceDoNotDeadlock)
 {
-    const RunResult r = RunLine(
+    const ProcessResult r = RunLine(
         "(head -c 3000000 /dev/zero | tr '\\0' e) >&2 &"
         " head -c 4000000 /dev/zero | tr '\\0' o; wait");
     EXPECT_EQ(r.status, 0);
@@ -173,7 +167,7 @@ TEST(ShellOutput, BothStreamsFullAtOnceDoNotDeadlock)
 TEST(ShellChild, StdinIsEmpty)
 {
     const auto start = std::chrono::steady_clock::now();
-    const RunResult r = RunLine("cat");
+    const ProcessResult r = RunLine("cat");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(r.output, "");
     EXPECT_EQ(r.status, 0);
@@ -184,7 +178,7 @@ TEST(ShellChild, InheritsNoDescriptorsOfTheParent)
     // Opened without O_CLOEXEC on purpose: even such a descriptor stays home.
     const int stray = open("/dev/null", O_RDONLY);
     ASSERT_GE(stray, 3);
-    const RunResult r = RunLine("ls /proc/self/fd");
+    const ProcessResult r = RunLine("ls /proc/self/fd");
     close(stray);
     // 0 to 2 and the folder ls itself opened to list them.
     EXPECT_EQ(r.output, "0\n1\n2\n3\n");
@@ -197,7 +191,7 @@ TEST(ShellChild, SignalsActNormallyEvenWhenTheParentIgnoresThem)
     ignore.sa_handler = SIG_IGN;
     struct sigaction saved = {};
     ASSERT_EQ(sigaction(SIGPIPE, &ignore, &saved), 0);
-    const RunResult r = RunLine("yes | head -n 2");
+    const ProcessResult r = RunLine("yes | head -n 2");
     sigaction(SIGPIPE, &saved, nullptr);
 
     EXPECT_EQ(r.output, "y\ny\n");
@@ -226,7 +220,7 @@ TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
     AppFolders::SetToolsForTesting(tools_.Path().string());
     tools_.AddScript("tarnvik_probe_tool", "echo stand-in \"$@\"");
 
-    RunResult r = RunLine("tarnvik_probe_tool -list");
+    ProcessResult r = RunLine("tarnvik_probe_tool -list");
     EXPECT_EQ(r.output, "stand-in -list\n");
     EXPECT_EQ(r.status, 0);
 
@@ -252,7 +246,7 @@ TEST_F(ShellEnvironment, ChildPathIsTheParentsWithToolsAppended)
         else
             unsetenv("PATH");
         // The shell finds no printf without a PATH, so use its own echo.
-        const RunResult r = RunLine("echo \"$PATH\"");
+        const ProcessResult r = RunLine("echo \"$PATH\"");
         EXPECT_EQ(r.output, c.childPath + "\n") << c.parentPath.value_or("(unset)");
 
         // The parent's own environment is left as it was.
@@ -273,7 +267,7 @@ TEST_F(ShellEnvironment, ScriptAnswersInPlaceOfTheShellUntilRemoved)
     std::vector<std::string> lines;
     Shell::SetScriptForTesting([&lines](const std::string& line) {
         lines.push_back(line);
-        return Shell::Outcome{"scripted out", "scripted err", 5};
+        return ProcessResult{5, "scripted out", "scripted err"};
     });
 
     Shell shell;

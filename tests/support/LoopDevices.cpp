@@ -1,7 +1,8 @@
 #include "LoopDevices.h"
 
-#include "runtime/Shell.h"
-#include "runtime/Text.h"
+#include "base/Process.h"
+#include "base/ShellWord.h"
+#include "base/TextLines.h"
 
 #include <signal.h>
 #include <sys/mount.h>
@@ -19,27 +20,10 @@ namespace {
 
 const fs::path kMedia = "/media";
 
-struct Outcome {
-    int status;
-    std::string output;
-    std::string errorOutput;
-};
-
 // losetup and mkfs live in sbin, which a plain PATH may lack.
-Outcome Sh(const std::string& line)
+ProcessResult Sh(const std::string& line)
 {
-    Shell shell;
-    shell.Execute("PATH=\"$PATH:/usr/sbin:/sbin\"; " + line);
-    return {shell.ErrorCode(), shell.Result(), shell.ErrorOutput()};
-}
-
-// text as one single-quoted shell word.
-std::string Word(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return RunProcess({"/bin/sh", "-c", "PATH=\"$PATH:/usr/sbin:/sbin\"; " + line});
 }
 
 void RemoveIfEmptyDirectory(const fs::path& directory)
@@ -75,10 +59,10 @@ std::string MakeImage(const fs::path& path, const std::string& type, const std::
         return {};
     std::string line;
     if (type == "vfat")
-        line = "mkfs.vfat " + (label.empty() ? std::string() : "-n " + Word(label) + " ");
+        line = "mkfs.vfat " + (label.empty() ? std::string() : "-n " + ShellWord(label) + " ");
     else
-        line = "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + Word(label) + " ");
-    Outcome made = Sh(line + Word(path.string()));
+        line = "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + ShellWord(label) + " ");
+    ProcessResult made = Sh(line + ShellWord(path.string()));
     if (made.status != 0)
         return "mkfs." + type + " failed: " + made.errorOutput + made.output;
     return {};
@@ -87,16 +71,16 @@ std::string MakeImage(const fs::path& path, const std::string& type, const std::
 std::vector<std::string> MountTargets(const std::string& node)
 {
     std::vector<std::string> targets;
-    for (const std::string& line : Split(Sh("findmnt -n -o TARGET -S " + Word(node)).output, "\n"))
+    for (std::string_view line : SplitLines(Sh("findmnt -n -o TARGET -S " + ShellWord(node)).output))
         if (!line.empty())
-            targets.push_back(line);
+            targets.emplace_back(line);
     return targets;
 }
 
 LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint) : mountPoint_(std::move(mountPoint))
 {
-    Outcome attached = Sh("losetup -f --show " + Word(image.string()));
-    node_ = Trim(attached.output);
+    ProcessResult attached = Sh("losetup -f --show " + ShellWord(image.string()));
+    node_ = TrimSpace(attached.output);
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;
         node_.clear();
@@ -115,7 +99,7 @@ LoopDevice::~LoopDevice()
     }
     if (!mountPoint_.empty())
         RemoveIfEmptyDirectory(mountPoint_);
-    Sh("losetup -d " + Word(node_));
+    Sh("losetup -d " + ShellWord(node_));
 }
 
 BusyProcess::BusyProcess(const fs::path& directory)

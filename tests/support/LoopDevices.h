@@ -7,8 +7,8 @@
 #include <vector>
 
 // Helpers for tests that attach loop devices and mount under /media. Such a
-// test holds the RESOURCE_LOCK loop_devices. Commands go through the
-// runtime's shell, so a test that scripts the shell removes its script first.
+// test holds the RESOURCE_LOCK loop_devices. Commands run through
+// /bin/sh directly, never through the application's (possibly scripted) shell.
 
 // Why loop devices cannot be used here (not root, no /dev/loop-control, or
 // losetup, findmnt or mkfs.ext4 missing); empty when they can.

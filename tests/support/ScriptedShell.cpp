@@ -9,7 +9,7 @@ void ScriptedShell::Install()
             onExecute(line);
         auto it = answers_.find(line);
         if (it == answers_.end())
-            return Shell::Outcome{"", "sh: not scripted: " + line + "\n", 127};
+            return ProcessResult{127, "", "sh: not scripted: " + line + "\n"};
         return it->second;
     });
 }
@@ -24,5 +24,5 @@ void ScriptedShell::Remove()
 void ScriptedShell::Answer(const std::string& commandLine, const std::string& output, int status,
                            const std::string& errorOutput)
 {
-    answers_[commandLine] = Shell::Outcome{output, errorOutput, status};
+    answers_[commandLine] = ProcessResult{status, output, errorOutput};
 }

@@ -24,6 +24,6 @@ public:
     std::function<void(const std::string& line)> onExecute;  // runs before each answer
 
 private:
-    std::map<std::string, Shell::Outcome> answers_;
+    std::map<std::string, ProcessResult> answers_;
     bool installed_ = false;
 };

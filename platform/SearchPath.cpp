@@ -1,16 +1,8 @@
-#include "platform/ProcessRunner.h"
-
-#include "runtime/Process.h"
+#include "platform/SearchPath.h"
 
 #include <unistd.h>
 
-ProcessRunner::Result ProcessRunner::Run(const std::vector<std::string>& argv)
-{
-    ProcessOutcome outcome = RunProcess(argv, CurrentEnvironment());
-    return Result{outcome.status, std::move(outcome.output), std::move(outcome.errorOutput)};
-}
-
-std::optional<std::filesystem::path> ProcessRunner::FindOnPath(std::string_view name, std::string_view searchPath)
+std::optional<std::filesystem::path> FindOnPath(std::string_view name, std::string_view searchPath)
 {
     size_t start = 0;
     while (start <= searchPath.size()) {
@@ -20,7 +12,7 @@ std::optional<std::filesystem::path> ProcessRunner::FindOnPath(std::string_view 
         std::string_view dir = searchPath.substr(start, end - start);
         start = end + 1;
         if (dir.empty())
-            continue;  // an empty element would mean the working directory; not for a privileged helper
+            continue;
         std::filesystem::path candidate = std::filesystem::path(dir) / name;
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error) && ::access(candidate.c_str(), X_OK) == 0)

@@ -1,4 +1,4 @@
-#include "runtime/Process.h"
+#include "base/Process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -189,9 +189,9 @@ int PrepareSpawn(SpawnSetup& setup, int outFd, int errFd)
 
 }  // namespace
 
-ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
 {
-    ProcessOutcome outcome;
+    ProcessResult outcome;
     const std::string program = argv.empty() ? std::string() : argv[0];
     const auto cannotStart = [&](const std::string& why) {
         outcome.errorOutput = "Cannot start " + program + ": " + why + "\n";
@@ -236,6 +236,11 @@ ProcessOutcome RunProcess(const std::vector<std::string>& argv, const std::vecto
     errRead.Close();
     outcome.status = WaitForChild(pid);
     return outcome;
+}
+
+ProcessResult RunProcess(const std::vector<std::string>& argv)
+{
+    return RunProcess(argv, CurrentEnvironment());
 }
 
 std::vector<std::string> CurrentEnvironment()

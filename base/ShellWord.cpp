@@ -1,4 +1,4 @@
-#include "devices/ShellWord.h"
+#include "base/ShellWord.h"
 
 namespace {
 
@@ -10,17 +10,17 @@ bool IsPlainCharacter(char c)
 
 }  // namespace
 
-std::string ShellWord(std::string_view identifier)
+std::string ShellWord(std::string_view text)
 {
     bool plain = true;
-    for (char c : identifier)
+    for (char c : text)
         plain = plain && IsPlainCharacter(c);
     if (plain)
-        return std::string(identifier);
+        return std::string(text);
     // Inside single quotes only the quote itself is special: end the quoted
     // part, add an escaped quote, start a new one.
     std::string word = "'";
-    for (char c : identifier) {
+    for (char c : text) {
         if (c == '\'')
             word += "'\\''";
         else

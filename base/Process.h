@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The lowest layer's way to run a program: spawn it, read both of its output
+// pipes at once, wait for it. The windowing runtime's Shell and the disk-tool
+// stand-ins both run programs through it.
+
+// What a program left behind.
+struct ProcessResult {
+    int status = 0;  // the exit status; 128 + n when ended by signal n; 127 when it could not start
+    std::string output;
+    std::string errorOutput;
+};
+
+// The search path used when the environment has none.
+inline constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
+
+// Runs a program (argv[0] is its path) with the given environment and waits
+// for it: stdin is /dev/null, stdout and stderr are read at once, so outputs
+// of any size neither deadlock nor get cut. The child gets no other
+// descriptor of this process and default signal handling.
+ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
+// The same with this process's own environment.
+ProcessResult RunProcess(const std::vector<std::string>& argv);
+
+// This process's own environment, as entries "NAME=value".
+std::vector<std::string> CurrentEnvironment();

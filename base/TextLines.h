@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+// Plain text helpers for the lowest layers: tool output, sysfs files, test
+// transcripts. (The windowing runtime's own text helpers build on these.)
+
+// The lines of text split at line feeds, without them; a final line feed
+// gives no empty last line, and an empty text no line at all.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// text without leading and trailing white space: ASCII blanks, tabs, line
+// breaks, vertical tabs, form feeds and the no-break space.
+std::string_view TrimSpace(std::string_view text);

@@ -1,0 +1,72 @@
+#include "base/Process.h"
+#include "base/ShellWord.h"
+#include "base/TextLines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+TEST(ShellWord, PlainWordsStayAndEverythingElseIsQuotedSoTheShellRunsNothing)
+{
+    struct Case {
+        std::string identifier;
+        std::string word;
+    } cases[] = {
+        {"disk2s1", "disk2s1"},     {"loop0p1", "loop0p1"},
+        {"a.b_c-d:e", "a.b_c-d:e"}, {"", ""},
+        {"my disk", "'my disk'"},   {"x;touch y", "'x;touch y'"},
+        {"$(id)", "'$(id)'"},       {"`id`", "'`id`'"},
+        {"it's", "'it'\\''s'"},     {"'", "''\\'''"},
+        {"a\"b", "'a\"b'"},         {"disk*", "'disk*'"},
+        {"a\nb", "'a\nb'"},         {"/dev/disk1", "'/dev/disk1'"},
+        {"Lüfter", "'Lüfter'"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ShellWord(c.identifier), c.word) << c.identifier;
+}
+
+// The quoting holds when a real shell reads the word back.
+TEST(ShellWord, TheShellReadsBackTheOriginalText)
+{
+    for (const std::string text : {"my disk", "it's", "$(touch /tmp/x)", "a\nb", "'", "\\"}) {
+        const ProcessResult echoed = RunProcess({"/bin/sh", "-c", "printf '%s' " + ShellWord(text)});
+        EXPECT_EQ(echoed.output, text);
+    }
+}
+
+TEST(SplitLines, GivesTheLinesWithoutTheirBreaks)
+{
+    struct Case {
+        std::string_view text;
+        std::vector<std::string_view> lines;
+    } cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\n", {"a"}},
+        {"a\nb", {"a", "b"}},
+        {"a\n\nb\n", {"a", "", "b"}},
+        {"\n", {""}},
+        {"a\r\nb", {"a\r", "b"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
+}
+
+TEST(TrimSpace, RemovesOuterWhiteSpaceOnly)
+{
+    struct Case {
+        std::string_view text;
+        std::string_view trimmed;
+    } cases[] = {
+        {"", ""},     {" \t\r\n", ""},          {"  a b  ", "a b"}, {"\xC2\xA0x\xC2\xA0", "x"},
+        {"x\n", "x"}, {"\xC3\xA9", "\xC3\xA9"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TrimSpace(c.text), c.trimmed) << c.text;
+}
+
+}  // namespace
