@@ -1,7 +1,7 @@
 #include "about/aboutWindow.h"
 
-#include "app/Pictures.h"
-#include "app/WindowBuilding.h"
+#include "kit/Pictures.h"
+#include "kit/WindowBuilding.h"
 #include "resources/Defined.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Runtime.h"

@@ -1,6 +1,6 @@
 #include "about/prefWindow.h"
 
-#include "app/WindowBuilding.h"
+#include "kit/WindowBuilding.h"
 #include "runtime/Runtime.h"
 
 std::shared_ptr<prefWindow> prefWindow::Instance()

@@ -2,8 +2,8 @@
 
 #include "about/aboutWindow.h"
 #include "about/prefWindow.h"
-#include "app/splash.h"
 #include "devices/mainWindow.h"
+#include "devices/splash.h"
 #include "runtime/Runtime.h"
 
 std::shared_ptr<App> App::Instance()

@@ -3,10 +3,10 @@
 #include "about/aboutWindow.h"
 #include "about/prefWindow.h"
 #include "app/App.h"
-#include "app/MainMenuBar.h"
-#include "app/splash.h"
 #include "devices/infoWindow.h"
 #include "devices/mainWindow.h"
+#include "devices/splash.h"
+#include "kit/MainMenuBar.h"
 #include "resources/Defined.h"
 #include "runtime/Runtime.h"
 

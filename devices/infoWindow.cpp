@@ -1,6 +1,6 @@
 #include "devices/infoWindow.h"
 
-#include "app/WindowBuilding.h"
+#include "kit/WindowBuilding.h"
 
 std::shared_ptr<infoWindow> infoWindow::Instance()
 {

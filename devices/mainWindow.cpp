@@ -1,10 +1,10 @@
 #include "devices/mainWindow.h"
 
-#include "app/MainMenuBar.h"
-#include "app/WindowBuilding.h"
-#include "app/splash.h"
 #include "base/ShellWord.h"
 #include "devices/infoWindow.h"
+#include "devices/splash.h"
+#include "kit/MainMenuBar.h"
+#include "kit/WindowBuilding.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Shell.h"
 #include "runtime/Text.h"

@@ -2,8 +2,8 @@
 
 #include "about/aboutWindow.h"
 #include "app/App.h"
+#include "kit/Layouts.h"
 #include "resources/Defined.h"
-#include "resources/Layouts.h"
 #include "runtime/internal/Native.h"
 
 #include <QApplication>

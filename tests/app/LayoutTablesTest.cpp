@@ -2,8 +2,8 @@
 
 #include "about/aboutWindow.h"
 #include "about/prefWindow.h"
-#include "app/splash.h"
-#include "resources/Layouts.h"
+#include "devices/splash.h"
+#include "kit/Layouts.h"
 
 #include <algorithm>
 #include <functional>

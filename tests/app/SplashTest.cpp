@@ -1,7 +1,7 @@
 #include "AppFixture.h"
 
-#include "app/splash.h"
 #include "devices/mainWindow.h"
+#include "devices/splash.h"
 
 #include <algorithm>
 #include <filesystem>

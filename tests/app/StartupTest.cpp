@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/App.h"
-#include "app/splash.h"
 #include "devices/mainWindow.h"
+#include "devices/splash.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "DeviceListFixture.h"
 
-#include "app/splash.h"
+#include "devices/splash.h"
 
 #include <chrono>
 #include <cstdlib>

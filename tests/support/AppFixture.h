@@ -3,9 +3,9 @@
 #include "RuntimeFixture.h"
 #include "ScriptedShell.h"
 
-#include "app/MainMenuBar.h"
-#include "app/Pictures.h"
 #include "app/Startup.h"
+#include "kit/MainMenuBar.h"
+#include "kit/Pictures.h"
 #include "runtime/AppFolders.h"
 
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/MainMenuBar.h"
+#include "kit/MainMenuBar.h"
 
 #include "runtime/Runtime.h"
 

@@ -1,4 +1,4 @@
-#include "app/WindowBuilding.h"
+#include "kit/WindowBuilding.h"
 
 #include "runtime/Text.h"
 

@@ -1,8 +1,8 @@
-#include "app/splash.h"
+#include "devices/splash.h"
 
-#include "app/Pictures.h"
-#include "app/WindowBuilding.h"
 #include "devices/mainWindow.h"
+#include "kit/Pictures.h"
+#include "kit/WindowBuilding.h"
 
 std::shared_ptr<splash> splash::Instance()
 {

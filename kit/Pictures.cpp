@@ -1,4 +1,4 @@
-#include "app/Pictures.h"
+#include "kit/Pictures.h"
 
 namespace {
 

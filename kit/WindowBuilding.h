@@ -1,6 +1,6 @@
 #pragma once
 
-#include "resources/Layouts.h"
+#include "kit/Layouts.h"
 #include "runtime/Runtime.h"
 
 #include <functional>

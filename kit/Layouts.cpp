@@ -1,4 +1,4 @@
-#include "resources/Layouts.h"
+#include "kit/Layouts.h"
 
 #include "runtime/RuntimeException.h"
 
