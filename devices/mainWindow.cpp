@@ -8,15 +8,17 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Shell.h"
 #include "runtime/Text.h"
+#include "scan/DeviceScan.h"
 
 #include <utility>
 #include <vector>
 
 // How the device list comes about: a scan (Open, Scan...) runs three
-// diskutil queries, keeps each raw output in a hidden text area and parses it
-// into one column of the list by row index (names make the rows, nodes and
-// mounted states fill them). The filter step then reads the boot volume into
-// the hidden label and drops the rows that are not the user's volumes. The
+// diskutil queries and keeps each raw output in a hidden text area; each
+// parser hands its area's text to the scan core (scan/DeviceScan.h) and writes
+// the column it gives into the list by row index (names make the rows, nodes
+// and mounted states fill them). The filter step then reads the boot volume
+// into the hidden label and drops the rows the core's two passes name. The
 // selection decides which action buttons are enabled; mount, unmount and info
 // act on the selected row.
 
@@ -43,10 +45,20 @@ void HideAndCloseSplash()
     NotNil(splash::Instance(), "the splash window")->Close();
 }
 
-// A parser's input, split into lines whatever line endings it came with.
-std::vector<std::string> LinesOf(const TextArea& area)
+// The list's rows as the scan core sees them.
+std::vector<DeviceRow> RowsOf(const Listbox& list)
 {
-    return Split(ReplaceLineEndings(area.Text(), EndOfLine()), EndOfLine());
+    std::vector<DeviceRow> rows;
+    for (int64_t i = 0; i < list.ListCount(); ++i)
+        rows.push_back({list.Cell(i, 0), list.Cell(i, 1), list.Cell(i, 2)});
+    return rows;
+}
+
+// One column of rows back into the list, row for row.
+void WriteColumn(Listbox& list, int64_t column, const std::vector<DeviceRow>& rows, std::string DeviceRow::*field)
+{
+    for (size_t i = 0; i < rows.size() && static_cast<int64_t>(i) < list.ListCount(); ++i)
+        list.Cell(static_cast<int64_t>(i), column, rows[i].*field);
 }
 
 bool IsRow(const Listbox& list, int64_t row)
@@ -340,51 +352,39 @@ void mainWindow::Event_Open()
     Main()->cleanOutNotApplicable();
 }
 
-// Row i belongs to line i of each output; lines of output 2 beyond the rows
-// output 1 made have no row and are dropped.
+// The parsers hand their text area's output to the scan core and write the
+// column it gives into the list: the names make the rows, the other two
+// outputs fill the rows that exist by position.
 void mainWindow::parseTheResult2()
 {
     std::shared_ptr<mainWindow> window = Main();
-    const std::vector<std::string> lines = LinesOf(*window->theResult2());
-    std::shared_ptr<Listbox> list = window->theParsedResult();
-    for (size_t i = 0; i < lines.size() && static_cast<int64_t>(i) < list->ListCount(); ++i)
-        list->Cell(static_cast<int64_t>(i), 1, Trim(NthField(lines[i], "/", 3)));
+    std::vector<DeviceRow> rows = RowsOf(*window->theParsedResult());
+    FillIdentifiers(rows, window->theResult2()->Text());
+    WriteColumn(*window->theParsedResult(), 1, rows, &DeviceRow::identifier);
 }
 
-// Only the names make rows.
 void mainWindow::parseTheResult1()
 {
     std::shared_ptr<mainWindow> window = Main();
-    const std::vector<std::string> lines = LinesOf(*window->theResult1());
     std::shared_ptr<Listbox> list = window->theParsedResult();
-    for (const std::string& line : lines)
-        list->AddRow({line});
+    for (const DeviceRow& row : RowsFromNames(window->theResult1()->Text()))
+        list->AddRow({row.name});
 }
 
 // Reads the boot volume, then drops the rows without a name and those of the
-// system's own support volumes. Both passes walk from the last row up, so a
-// removal moves only rows already visited.
+// system's own support volumes, in the scan core's two passes. Both walk from
+// the last row up, so a removal moves only rows already visited.
 void mainWindow::cleanOutNotApplicable()
 {
     Shell shell;
     shell.Execute(kBootQuery);
-    bootVolume()->Text(Trim(NthField(shell.Result(), "/", 3)));
+    bootVolume()->Text(BootVolumeFrom(shell.Result()));
 
     std::shared_ptr<Listbox> list = theParsedResult();
-    for (int64_t n = list->ListCount() - 1; n >= 0; --n)
-        if (TextEquals(Left(list->Cell(n, 0), 6), "Notapp"))
-            list->RemoveRow(n);
-
-    static const std::pair<int64_t, const char*> kPrefixes[] = {
-        {6, "Preboo"}, {3, "EFI"}, {2, "VM"}, {2, ""}, {8, "Recovery"}};
-    for (int64_t n = list->ListCount() - 1; n >= 0; --n) {
-        for (const auto& [count, prefix] : kPrefixes) {
-            if (TextEquals(Left(list->Cell(n, 0), count), prefix)) {
+    for (FilterPass pass : {FilterPass::First, FilterPass::Second})
+        for (int64_t n = list->ListCount() - 1; n >= 0; --n)
+            if (RemovedBy(pass, list->Cell(n, 0)))
                 list->RemoveRow(n);
-                break;
-            }
-        }
-    }
 
     HideAndCloseSplash();
 }
@@ -392,10 +392,9 @@ void mainWindow::cleanOutNotApplicable()
 void mainWindow::parseTheResult3()
 {
     std::shared_ptr<mainWindow> window = Main();
-    const std::vector<std::string> lines = LinesOf(*window->theResult3());
-    std::shared_ptr<Listbox> list = window->theParsedResult();
-    for (size_t i = 0; i < lines.size() && static_cast<int64_t>(i) < list->ListCount(); ++i)
-        list->Cell(static_cast<int64_t>(i), 2, lines[i]);
+    std::vector<DeviceRow> rows = RowsOf(*window->theParsedResult());
+    FillMountedStates(rows, window->theResult3()->Text());
+    WriteColumn(*window->theParsedResult(), 2, rows, &DeviceRow::mounted);
 }
 
 // A query that fails ends the scan's queries; what it printed is neither kept

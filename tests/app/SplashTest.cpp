@@ -1,5 +1,6 @@
 #include "AppFixture.h"
 
+#include "app/App.h"
 #include "devices/mainWindow.h"
 #include "devices/splash.h"
 
@@ -58,6 +59,22 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
     EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_EQ(mainWindow::Instance(), main);
     EXPECT_EQ(shell.lines.size(), kScanQueries.size());
+}
+
+// The application's Open event alone shows the splash first; the splash's
+// own Open builds the main window, whose first scan runs behind it.
+TEST_F(SplashHandover, TheApplicationsOpenShowsTheSplashWhichBuildsTheMainWindow)
+{
+    App::Instance()->RaiseEvent(ApplicationEvent::Open);
+
+    const auto at = [this](const std::string& step) {
+        return std::find(trace.begin(), trace.end(), step) - trace.begin();
+    };
+    ASSERT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_LT(at("Window.Constructor splash.splash"), at("Window.Constructor mainWindow.mainWindow"));
+    ASSERT_TRUE(splashSeenDuringFirstQuery.has_value()) << "the first query never ran";
+    EXPECT_TRUE(*splashSeenDuringFirstQuery);
+    EXPECT_TRUE(mainWindow::Instance()->IsVisible());
 }
 
 TEST_F(SplashHandover, AScanLeavesNoSplashBehind)

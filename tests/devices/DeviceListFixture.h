@@ -4,8 +4,8 @@
 
 #include "devices/infoWindow.h"
 #include "devices/mainWindow.h"
+#include "scan/DeviceScan.h"
 
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,16 +14,7 @@
 // its accessor, which runs the first scan.
 class DeviceListTest : public AppTest {
 protected:
-    struct Row {
-        std::string name;
-        std::string identifier;
-        std::string mounted;
-        bool operator==(const Row&) const = default;
-        friend std::ostream& operator<<(std::ostream& out, const Row& row)
-        {
-            return out << "{\"" << row.name << "\", \"" << row.identifier << "\", \"" << row.mounted << "\"}";
-        }
-    };
+    using Row = DeviceRow;
 
     // One line of each output per row, every output ended by a line break as awk ends it.
     void AnswerRows(const std::vector<Row>& rows, const std::string& boot = "/dev/disk0s1\n")

@@ -1,0 +1,86 @@
+#include "scan/DeviceScan.h"
+
+#include "runtime/Text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Rows i from 0 take line i while both exist.
+void FillColumn(std::vector<DeviceRow>& rows, std::string DeviceRow::*column, std::vector<std::string> values)
+{
+    const size_t count = std::min(rows.size(), values.size());
+    for (size_t i = 0; i < count; ++i)
+        rows[i].*column = std::move(values[i]);
+}
+
+// A name's first `count` characters compared with a prefix of that many.
+struct Prefix {
+    int64_t count;
+    std::string_view text;
+};
+constexpr Prefix kFirstPass[] = {{6, "Notapp"}};
+constexpr Prefix kSecondPass[] = {{6, "Preboo"}, {3, "EFI"}, {2, "VM"}, {2, ""}, {8, "Recovery"}};
+
+template <size_t N>
+bool MatchesAny(const Prefix (&prefixes)[N], std::string_view name)
+{
+    return std::any_of(std::begin(prefixes), std::end(prefixes),
+                       [name](const Prefix& prefix) { return TextEquals(Left(name, prefix.count), prefix.text); });
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const DeviceRow& row)
+{
+    return out << "{\"" << row.name << "\", \"" << row.identifier << "\", \"" << row.mounted << "\"}";
+}
+
+std::vector<std::string> OutputLines(std::string_view output)
+{
+    return Split(ReplaceLineEndings(output, EndOfLine()), EndOfLine());
+}
+
+std::string IdentifierOfNode(std::string_view nodeLine)
+{
+    return Trim(NthField(nodeLine, "/", 3));
+}
+
+std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput)
+{
+    std::vector<DeviceRow> rows;
+    for (std::string& line : OutputLines(namesOutput))
+        rows.push_back({std::move(line), {}, {}});
+    return rows;
+}
+
+void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput)
+{
+    std::vector<std::string> identifiers;
+    for (const std::string& line : OutputLines(nodesOutput))
+        identifiers.push_back(IdentifierOfNode(line));
+    FillColumn(rows, &DeviceRow::identifier, std::move(identifiers));
+}
+
+void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput)
+{
+    FillColumn(rows, &DeviceRow::mounted, OutputLines(mountedOutput));
+}
+
+std::string BootVolumeFrom(std::string_view blessOutput)
+{
+    return Trim(NthField(blessOutput, "/", 3));
+}
+
+bool RemovedBy(FilterPass pass, std::string_view name)
+{
+    return pass == FilterPass::First ? MatchesAny(kFirstPass, name) : MatchesAny(kSecondPass, name);
+}
+
+std::vector<DeviceRow> Filtered(std::vector<DeviceRow> rows)
+{
+    for (FilterPass pass : {FilterPass::First, FilterPass::Second})
+        std::erase_if(rows, [pass](const DeviceRow& row) { return RemovedBy(pass, row.name); });
+    return rows;
+}

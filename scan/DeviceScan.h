@@ -1,0 +1,50 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The device scan's logic as plain functions, with no window involved: the
+// disk tool's three outputs become device rows by line position, the
+// boot-volume query's output becomes an identifier, and the filter's two
+// passes decide which rows stay. The main window's scan methods move text and
+// rows between its controls and these functions.
+
+// One row of the device list.
+struct DeviceRow {
+    std::string name;        // column 0: the line of the names output, unchanged
+    std::string identifier;  // column 1: the identifier cut from the line of the nodes output
+    std::string mounted;     // column 2: the line of the mounted-state output, unchanged
+
+    bool operator==(const DeviceRow&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const DeviceRow& row);
+};
+
+// An output split into lines whatever line endings it came with (CR, LF or
+// CR LF). A text that ends with a line ending gives a last line that is
+// empty, so every output awk printed gives one empty line at its end.
+std::vector<std::string> OutputLines(std::string_view output);
+
+// The identifier a device-node line names: its third "/"-field, trimmed
+// ("/dev/disk2s1" gives "disk2s1"; a line without a third field gives "").
+std::string IdentifierOfNode(std::string_view nodeLine);
+
+// The names output makes the rows, one per line, with empty columns 1 and 2.
+std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput);
+// The nodes and mounted-state outputs fill columns 1 and 2 of the rows that
+// exist, line i into row i; lines beyond the last row are dropped, rows
+// beyond the last line keep their column empty.
+void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput);
+void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput);
+
+// The boot volume's identifier from what the boot-volume query printed.
+std::string BootVolumeFrom(std::string_view blessOutput);
+
+// The filter's two passes. The first drops names beginning with "Notapp";
+// the second empty names and those beginning with "Preboo", "EFI", "VM" or
+// "Recovery". Letter case follows the runtime's text equality.
+enum class FilterPass { First, Second };
+bool RemovedBy(FilterPass pass, std::string_view name);
+// Both passes over rows; the rows that stay keep their order.
+std::vector<DeviceRow> Filtered(std::vector<DeviceRow> rows);
