@@ -399,6 +399,13 @@ void mainWindow::parseTheResult3()
 
 // A query that fails ends the scan's queries; what it printed is neither kept
 // nor parsed, and its text area keeps the previous scan's output.
+//
+// The rows are tied to their devices only by line position, so the outputs
+// are parsed only when their line counts agree. When they do not (a name that
+// holds another query's label, a line break inside a name, devices coming or
+// going between the queries), the queries run once more; when they still do
+// not, no row is made and the user is told why, so no action can reach a
+// device other than the one whose name is shown.
 void mainWindow::checkForDevices()
 {
     struct Query {
@@ -411,17 +418,39 @@ void mainWindow::checkForDevices()
         {kNodesQuery, &mainWindow::theResult2, &mainWindow::parseTheResult2},
         {kMountedQuery, &mainWindow::theResult3, &mainWindow::parseTheResult3},
     };
+    // Each output goes to its text area; its parser runs when the outputs pair up.
+    const auto keep = [](const std::vector<std::string>& outputs, bool parse) {
+        for (size_t i = 0; i < outputs.size(); ++i) {
+            std::shared_ptr<mainWindow> window = Main();
+            ((*window).*kQueries[i].area)()->Text(outputs[i]);
+            if (parse)
+                ((*window).*kQueries[i].parser)();
+        }
+    };
     Shell shell;
-    for (const Query& query : kQueries) {
-        shell.Execute(query.commandLine);
-        if (shell.ErrorCode() != 0) {
-            MsgBox("Error code: " + Str(shell.ErrorCode()));
+    std::vector<std::string> outputs;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        outputs.clear();
+        for (const Query& query : kQueries) {
+            shell.Execute(query.commandLine);
+            if (shell.ErrorCode() != 0) {
+                keep(outputs, LinesPairUp(LineCounts(outputs)));
+                MsgBox("Error code: " + Str(shell.ErrorCode()));
+                return;
+            }
+            outputs.push_back(shell.Result());
+        }
+        if (LinesPairUp(LineCounts(outputs))) {
+            keep(outputs, true);
             return;
         }
-        std::shared_ptr<mainWindow> window = Main();
-        ((*window).*query.area)()->Text(shell.Result());
-        ((*window).*query.parser)();
     }
+    keep(outputs, false);
+    const std::vector<size_t> counts = LineCounts(outputs);
+    MsgBox("The answers of diskutil could not be matched up, so no device is listed." + EndOfLine() + EndOfLine() +
+           "It gave " + Str(static_cast<int64_t>(counts[0])) + " lines of volume names, " +
+           Str(static_cast<int64_t>(counts[1])) + " lines of device nodes and " + Str(static_cast<int64_t>(counts[2])) +
+           " lines of mounted states." + EndOfLine() + EndOfLine() + "Press Scan... to try again.");
 }
 
 void mainWindow::mountDisk(const std::string& identifier)

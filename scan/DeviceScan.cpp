@@ -3,6 +3,7 @@
 #include "runtime/Text.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -66,6 +67,19 @@ void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput)
 void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput)
 {
     FillColumn(rows, &DeviceRow::mounted, OutputLines(mountedOutput));
+}
+
+std::vector<size_t> LineCounts(const std::vector<std::string>& outputs)
+{
+    std::vector<size_t> counts;
+    for (const std::string& output : outputs)
+        counts.push_back(OutputLines(output).size());
+    return counts;
+}
+
+bool LinesPairUp(const std::vector<size_t>& counts)
+{
+    return std::adjacent_find(counts.begin(), counts.end(), std::not_equal_to<>()) == counts.end();
 }
 
 std::string BootVolumeFrom(std::string_view blessOutput)

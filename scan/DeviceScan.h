@@ -38,6 +38,13 @@ std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput);
 void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput);
 void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput);
 
+// How many lines each output has, as the parsers split them. Rows are tied to
+// their devices by line position only, so they may be made only from outputs
+// whose counts agree: a name that holds a label of another query, or a line
+// break inside a name, adds a line to one output and shifts every later row.
+std::vector<size_t> LineCounts(const std::vector<std::string>& outputs);
+bool LinesPairUp(const std::vector<size_t>& counts);
+
 // The boot volume's identifier from what the boot-volume query printed.
 std::string BootVolumeFrom(std::string_view blessOutput);
 

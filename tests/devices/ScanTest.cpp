@@ -49,12 +49,12 @@ TEST_F(ScanTest, ParsersFillTheListFromTheirTextAreas)
          "Yes\r\nNo\r\n",
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
          {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"fewer nodes and states than names, and surplus ones dropped",
+        {"a node without a third field gives no identifier",
          "A\nB\n",
-         "/dev/disk1\n",
-         "Yes\nNo\nNo\nYes\n",
-         {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"", "", "No"}},
-         {{"A", "disk1", "Yes"}, {"B", "", "No"}}},
+         "disk2\n/dev/disk4\n",
+         "No\nYes\n",
+         {{"A", "", "No"}, {"B", "disk4", "Yes"}, {"", "", ""}},
+         {{"A", "", "No"}, {"B", "disk4", "Yes"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,8 +194,27 @@ TEST_F(ScanTest, TenThousandEntriesScanWellUnderASecond)
     EXPECT_EQ(Rows().back(), (Row{"Volume9998", "disk9998s1", "No"}));
 }
 
+// What arrived before a failed query is listed only when it pairs up.
+TEST_F(ScanTest, AFailedQueryListsTheEarlierOutputsOnlyWhenTheyPairUp)
+{
+    AnswerRows({{"MyDisk", "disk2s1", "No"}});
+    Main();
+    shell.Answer(kNamesQuery, "Data\nBackup\n");
+    shell.Answer(kNodesQuery, "/dev/disk5\n");
+    shell.Answer(kMountedQuery, "", 1);
+
+    Main()->scanBtn()->Push();
+
+    EXPECT_EQ(messages, std::vector<std::string>{"Error code: 1"});
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ(Main()->theResult1()->Text(), "Data\nBackup\n");
+    EXPECT_EQ(Main()->theResult2()->Text(), "/dev/disk5\n");
+}
+
 // The scan's own command lines through the real shell, grep and awk, with a
-// diskutil and a bless of the test's own first on PATH.
+// diskutil and a bless of the test's own first on PATH. The diskutil answers
+// "info -all" with first.txt for the first scan's three queries and with
+// second.txt, when there is one, from then on.
 class RealPipelineTest : public ScanTest {
 protected:
     void SetUp() override
@@ -204,8 +223,15 @@ protected:
         shell.Remove();
         dir_ = fs::temp_directory_path() / ("tarnvik-pipeline-" + std::to_string(::getpid()));
         fs::create_directories(dir_);
-        WriteScript("diskutil", "[ \"$1 $2\" = 'info -all' ] || exit 64\ncat '" +
-                                    (fs::path(TARNVIK_TEST_DATA) / "devices" / "info-all.txt").string() + "'\n");
+        fs::copy_file(fs::path(TARNVIK_TEST_DATA) / "devices" / "info-all.txt", dir_ / "first.txt");
+        const std::string d = "'" + dir_.string() + "'";
+        WriteScript("diskutil",
+                    "[ \"$1 $2\" = 'info -all' ] || exit 64\n"
+                    "n=$(cat " +
+                        d + "/calls 2>/dev/null || echo 0); n=$((n + 1)); echo $n > " + d +
+                        "/calls\n"
+                        "if [ $n -gt 3 ] && [ -f " +
+                        d + "/second.txt ]; then cat " + d + "/second.txt; else cat " + d + "/first.txt; fi\n");
         WriteScript("bless", "echo /dev/disk1s1\n");
         const char* path = std::getenv("PATH");
         savedPath_ = path ? path : "";
@@ -222,9 +248,18 @@ protected:
         std::ofstream(dir_ / name) << "#!/bin/sh\n" << body;
         fs::permissions(dir_ / name, fs::perms::owner_all);
     }
+    void WriteInfo(const std::string& file, const std::string& text) { std::ofstream(dir_ / file) << text; }
+    int DiskutilCalls() const
+    {
+        std::ifstream in(dir_ / "calls");
+        int calls = 0;
+        in >> calls;
+        return calls;
+    }
+
+    fs::path dir_;
 
 private:
-    fs::path dir_;
     std::string savedPath_;
 };
 
@@ -236,6 +271,71 @@ TEST_F(RealPipelineTest, NamesRunTogetherAndSupportVolumesAreDropped)
                                         {"BACKUP", "disk4", "No"}}));
     EXPECT_EQ(Main()->bootVolume()->Text(), "disk1s1");
     EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(DiskutilCalls(), 3);
+}
+
+// One entry of "diskutil info -all"; a name of nullptr leaves out its line.
+std::string Entry(const std::string& id, const char* name, const std::string& mounted)
+{
+    return "   Device Identifier:        " + id + "\n   Device Node:              /dev/" + id + "\n" +
+           (name ? "   Volume Name:              " + std::string(name) + "\n" : std::string()) +
+           "   Mounted:                  " + mounted + "\n**********\n\n";
+}
+
+// Rows are tied to devices by line position only: outputs whose line counts
+// disagree are tried once more, and never listed while they disagree. Each
+// case of "stays wrong" came from a real misfire: Mount on the row shown as
+// "Alpha" ran on another device.
+TEST_F(RealPipelineTest, OutputsThatDoNotPairUpAreNeverListed)
+{
+    const std::string ab = Entry("disk1", "Alpha", "No") + Entry("disk2", "Beta", "Yes");
+    const std::vector<Row> abRows = {{"Alpha", "disk1", "No"}, {"Beta", "disk2", "Yes"}};
+    const auto mismatch = [](int names, int nodes, int mounted) {
+        return "The answers of diskutil could not be matched up, so no device is listed.\n\nIt gave " +
+               std::to_string(names) + " lines of volume names, " + std::to_string(nodes) +
+               " lines of device nodes and " + std::to_string(mounted) +
+               " lines of mounted states.\n\nPress Scan... to try again.";
+    };
+    struct Case {
+        const char* name;
+        std::string first;
+        std::string second;  // empty: the same as first
+        std::vector<Row> listed;
+        std::vector<std::string> messages;
+        int calls;
+    } cases[] = {
+        {"equal counts", ab, "", abRows, {}, 3},
+        {"a name holding the node label",
+         Entry("disk0", "Device Node: /dev/disk1s1", "No") + ab,
+         "",
+         {},
+         {mismatch(4, 5, 4)},
+         6},
+        {"a name holding the mounted label", Entry("disk0", "Mounted: Yes", "No") + ab, "", {}, {mismatch(4, 4, 5)}, 6},
+        {"an entry without a name line", Entry("disk0", nullptr, "No") + ab, "", {}, {mismatch(3, 4, 4)}, 6},
+        {"a carriage return inside a name", Entry("disk0", "Gam\rma", "No") + ab, "", {}, {mismatch(5, 4, 4)}, 6},
+        {"a device attached between the queries, gone at the retry",
+         Entry("disk0", nullptr, "No") + ab,
+         ab,
+         abRows,
+         {},
+         6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteInfo("first.txt", c.first);
+        fs::remove(dir_ / "second.txt");
+        if (!c.second.empty())
+            WriteInfo("second.txt", c.second);
+        fs::remove(dir_ / "calls");
+        messages.clear();
+        Reopen();
+        EXPECT_EQ(Rows(), c.listed);
+        EXPECT_EQ(messages, c.messages);
+        EXPECT_EQ(DiskutilCalls(), c.calls);
+        EXPECT_EQ(GetImplicitWindow(splash::kRegistryName), nullptr) << "the filter step closed the splash";
+        EXPECT_EQ(Main()->bootVolume()->Text(), "disk1s1") << "the filter step ran";
+    }
 }
 
 }  // namespace

@@ -104,6 +104,28 @@ TEST(DeviceScanParse, AFailedQueryLeavesItsColumnEmpty)
     EXPECT_EQ(rows, (std::vector<DeviceRow>{{"Data", "disk5", ""}, {"", "", ""}}));
 }
 
+TEST(DeviceScanPairing, OutputsPairUpOnlyWhenTheirLineCountsAgree)
+{
+    struct Case {
+        std::vector<std::string> outputs;
+        std::vector<size_t> counts;
+        bool pairUp;
+    } cases[] = {
+        {{"A\nB\n", "/dev/a\n/dev/b\n", "No\nYes\n"}, {3, 3, 3}, true},
+        {{"A\r\nB\r\n", "/dev/a\n/dev/b\n", "No\rYes\r"}, {3, 3, 3}, true},
+        {{"", "", ""}, {1, 1, 1}, true},
+        {{"A\n"}, {2}, true},
+        {{}, {}, true},
+        {{"A\rB\n", "/dev/a\n", "No\n"}, {3, 2, 2}, false},
+        {{"A\n", "/dev/a\n/dev/b\n", "No\n"}, {2, 3, 2}, false},
+        {{"A\n", "/dev/a\n", "No\nYes\n"}, {2, 2, 3}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LineCounts(c.outputs), c.counts);
+        EXPECT_EQ(LinesPairUp(LineCounts(c.outputs)), c.pairUp);
+    }
+}
+
 TEST(DeviceScanFilter, DropsUnnamedAndSupportVolumesAndKeepsTheOrder)
 {
     struct Case {
