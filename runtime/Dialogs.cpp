@@ -1,14 +1,14 @@
 #include "runtime/Dialogs.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/Trace.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/ProgramName.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace {
 
@@ -66,10 +66,4 @@ void ShowURL(const std::string& url)
     const QUrl address(ToQt(url), QUrl::StrictMode);
     if (address.isValid())
         QDesktopServices::openUrl(address);
-}
-
-Color RGB(int red, int green, int blue, int alpha)
-{
-    auto byte = [](int v) { return static_cast<uint8_t>(std::clamp(v, 0, 255)); };
-    return Color{byte(red), byte(green), byte(blue), byte(alpha)};
 }

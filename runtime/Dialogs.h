@@ -1,7 +1,5 @@
 #pragma once
 
-#include "runtime/PropertyBlock.h"
-
 #include <functional>
 #include <string>
 
@@ -11,8 +9,6 @@ void MsgBox(const std::string& text);
 void Beep();
 // Asks the desktop to open a web address; reports nothing.
 void ShowURL(const std::string& url);
-// A colour from red, green, blue and alpha, each 0 to 255 (alpha 0 is opaque).
-Color RGB(int red, int green, int blue, int alpha = 0);
 
 // Tests answer the desktop's side of these: each set function replaces the
 // real dialog, sound or browser; an empty one restores it.

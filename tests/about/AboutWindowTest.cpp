@@ -4,7 +4,9 @@
 #include "app/App.h"
 #include "kit/Layouts.h"
 #include "resources/Defined.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativeWindow.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -76,7 +78,7 @@ protected:
                                        openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) !=
                                                                        nullptr);
                                    }});
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     std::shared_ptr<aboutWindow> ChooseAbout()

@@ -2,7 +2,7 @@
 
 #include "runtime/Application.h"
 #include "runtime/Window.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -129,7 +129,7 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
     // Choosing Quit reaches the handler bound as "fileQuit" (text equality
     // ignores the case of the F), which quits with exit code 0.
     std::vector<std::string> trace;
-    SetRuntimeTraceForTesting([&](const std::string& step) { trace.push_back(step); });
+    SetRuntimeTrace([&](const std::string& step) { trace.push_back(step); });
     program->actions()[1]->trigger();
     EXPECT_NE(std::find(trace.begin(), trace.end(), "Quit 0"), trace.end());
     EXPECT_EQ(RuntimeExit(), 0);

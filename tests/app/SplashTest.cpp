@@ -25,7 +25,7 @@ protected:
             std::shared_ptr<Window> shown = GetImplicitWindow(splash::kRegistryName);
             splashSeenDuringFirstQuery = shown && shown->IsVisible();
         };
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }

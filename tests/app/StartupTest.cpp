@@ -16,12 +16,12 @@ protected:
     {
         // Start from before the early start-up: no application object, no menu bar.
         AppTest::SetUp();
-        RuntimeResetForTesting();
+        ResetRuntime();
         MainMenuBar::ResetForTesting();
         shell.Install();
         SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
                                    [this](const std::string& url) { urls.push_back(url); }});
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     size_t Position(const std::string& step) const

@@ -1,7 +1,7 @@
 #include "DeviceListFixture.h"
 
 #include "runtime/Text.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
 
 #include <QPlainTextEdit>
 
@@ -22,7 +22,7 @@ protected:
                    "/dev/disk1s1\n");
         Main();
         scanned = shell.lines.size();
-        SetRuntimeTraceForTesting([this](const std::string& step) {
+        SetRuntimeTrace([this](const std::string& step) {
             if (step == "Beep" || step == "MsgBox")
                 alerts.push_back(step);
         });

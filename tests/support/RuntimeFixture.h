@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RuntimeReset.h"
+
 #include "runtime/Dialogs.h"
 #include "runtime/PropertyBlock.h"
 #include "runtime/Runtime.h"
@@ -15,11 +17,11 @@ class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RuntimeResetForTesting();
+        ResetRuntime();
         SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
                                    [this](const std::string& url) { urls.push_back(url); }});
     }
-    void TearDown() override { RuntimeResetForTesting(); }
+    void TearDown() override { ResetRuntime(); }
 
     std::vector<std::string> messages;
     int beeps = 0;

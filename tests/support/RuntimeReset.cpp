@@ -1,0 +1,25 @@
+#include "RuntimeReset.h"
+
+#include "runtime/Application.h"
+#include "runtime/Dialogs.h"
+#include "runtime/MenuItem.h"
+#include "runtime/Runtime.h"
+#include "runtime/Shell.h"
+
+#include <QCoreApplication>
+
+void ResetRuntime()
+{
+    SetRuntimeTrace(nullptr);  // it may refer to the finished test's locals
+    CloseAllWindows();
+    RuntimeRegisterAppObject(nullptr);
+    RuntimeSetExceptionHelper(nullptr);
+    RunFrameworkInitialization(nullptr);
+    ClearExitRequest();
+    Application::SetSupportsHiDPI(false);
+    SetDesktopHooksForTesting({});
+    Shell::SetScriptForTesting({});
+    MenuItem::FailNextChildLookupForTesting("");
+    if (QCoreApplication::instance())
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
