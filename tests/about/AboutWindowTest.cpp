@@ -72,13 +72,11 @@ protected:
         AppTest::SetUp();
         // Each opened address is recorded with whether an about window was
         // still registered at that moment.
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
-                                   [this](const std::string& url) {
-                                       urls.push_back(url);
-                                       openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) !=
-                                                                       nullptr);
-                                   }});
-        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) {
+            trace.push_back(step);
+            if (step.rfind("ShowURL ", 0) == 0)
+                openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) != nullptr);
+        });
     }
 
     std::shared_ptr<aboutWindow> ChooseAbout()

@@ -18,9 +18,6 @@ protected:
         AppTest::SetUp();
         ResetRuntime();
         MainMenuBar::ResetForTesting();
-        shell.Install();
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
-                                   [this](const std::string& url) { urls.push_back(url); }});
         SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 

@@ -1,5 +1,6 @@
 #include "DeviceListFixture.h"
 
+#include "runtime/Shell.h"
 #include "runtime/Text.h"
 #include "runtime/internal/NativeControl.h"
 

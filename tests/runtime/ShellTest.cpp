@@ -1,4 +1,5 @@
 #include "runtime/AppFolders.h"
+#include "runtime/DesktopServices.h"
 #include "runtime/Shell.h"
 
 #include <gtest/gtest.h>
@@ -205,7 +206,7 @@ protected:
     void TearDown() override
     {
         AppFolders::SetToolsForTesting("");
-        Shell::SetScriptForTesting({});
+        SetDesktopServices(nullptr);
     }
 
     SavedVariable path_{"PATH"};
@@ -262,24 +263,36 @@ TEST_F(ShellEnvironment, OtherVariablesPassThrough)
     EXPECT_EQ(RunLine("echo \"$TARNVIK_PROBE_VARIABLE\"").output, "a b=c\n");
 }
 
-TEST_F(ShellEnvironment, ScriptAnswersInPlaceOfTheShellUntilRemoved)
-{
-    std::vector<std::string> lines;
-    Shell::SetScriptForTesting([&lines](const std::string& line) {
-        lines.push_back(line);
+// Services that answer every command line themselves and record it.
+class AnsweringServices : public DesktopServices {
+public:
+    ProcessResult RunCommand(const std::string& commandLine) override
+    {
+        lines.push_back(commandLine);
         return ProcessResult{5, "scripted out", "scripted err"};
-    });
+    }
+    void MsgBox(const std::string&) override {}
+    void Beep() override {}
+    void ShowURL(const std::string&) override {}
+
+    std::vector<std::string> lines;
+};
+
+TEST_F(ShellEnvironment, ReplacedServicesAnswerInPlaceOfTheShellUntilTheRealOnesAreBack)
+{
+    auto answering = std::make_shared<AnsweringServices>();
+    EXPECT_EQ(SetDesktopServices(answering), nullptr) << "the real services were in use";
 
     Shell shell;
     shell.Execute("tarnvik_probe_tool -list");
-    EXPECT_EQ(lines, std::vector<std::string>{"tarnvik_probe_tool -list"});
+    EXPECT_EQ(answering->lines, std::vector<std::string>{"tarnvik_probe_tool -list"});
     EXPECT_EQ(shell.Result(), "scripted out");
     EXPECT_EQ(shell.ErrorOutput(), "scripted err");
     EXPECT_EQ(shell.ErrorCode(), 5);
 
-    Shell::SetScriptForTesting({});
+    EXPECT_EQ(SetDesktopServices(nullptr), answering);
     shell.Execute("echo real");
-    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_EQ(answering->lines.size(), 1u);
     EXPECT_EQ(shell.Result(), "real\n");
     EXPECT_EQ(shell.ErrorOutput(), "");
     EXPECT_EQ(shell.ErrorCode(), 0);

@@ -1,5 +1,6 @@
 #include "RuntimeFixture.h"
 
+#include "runtime/Dialogs.h"
 #include "runtime/Label.h"
 #include "runtime/Listbox.h"
 #include "runtime/MenuItem.h"

@@ -51,5 +51,5 @@ protected:
         shell.Answer(kBootQuery, boot);
     }
 
-    ScriptedShell shell;
+    ScriptedShell shell{*desktop};
 };

@@ -1,10 +1,8 @@
 #include "RuntimeReset.h"
 
 #include "runtime/Application.h"
-#include "runtime/Dialogs.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Runtime.h"
-#include "runtime/Shell.h"
 
 #include <QCoreApplication>
 
@@ -17,8 +15,6 @@ void ResetRuntime()
     RunFrameworkInitialization(nullptr);
     ClearExitRequest();
     Application::SetSupportsHiDPI(false);
-    SetDesktopHooksForTesting({});
-    Shell::SetScriptForTesting({});
     MenuItem::FailNextChildLookupForTesting("");
     if (QCoreApplication::instance())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
