@@ -8,10 +8,15 @@
 
 namespace {
 
-std::map<std::type_index, std::string>& Names()
+struct ClassRecord {
+    std::string name;
+    ObjectMaker make;  // empty: the class's own constructor
+};
+
+std::map<std::type_index, ClassRecord>& Records()
 {
-    static std::map<std::type_index, std::string> names;
-    return names;
+    static std::map<std::type_index, ClassRecord> records;
+    return records;
 }
 
 std::string Demangle(const char* name)
@@ -23,18 +28,33 @@ std::string Demangle(const char* name)
     return result;
 }
 
+ClassRecord& RecordOf(const std::type_info& type)
+{
+    auto& records = Records();
+    auto it = records.find(std::type_index(type));
+    if (it == records.end())
+        it = records.emplace(std::type_index(type), ClassRecord{Demangle(type.name()), {}}).first;
+    return it->second;
+}
+
 }  // namespace
 
 void RuntimeRegisterClass(const std::string& name, const std::type_info& type)
 {
-    Names()[std::type_index(type)] = name;
+    RecordOf(type).name = name;
 }
 
 std::string RuntimeClassName(const std::type_info& type)
 {
-    auto& names = Names();
-    auto it = names.find(std::type_index(type));
-    if (it == names.end())
-        it = names.emplace(std::type_index(type), Demangle(type.name())).first;
-    return it->second;
+    return RecordOf(type).name;
+}
+
+void RuntimeSetObjectMaker(const std::type_info& type, ObjectMaker make)
+{
+    RecordOf(type).make = std::move(make);
+}
+
+ObjectMaker RuntimeObjectMaker(const std::type_info& type)
+{
+    return RecordOf(type).make;
 }

@@ -9,16 +9,6 @@
 #include "runtime/internal/NativeMenus.h"
 #include "runtime/internal/QtValues.h"
 
-namespace {
-
-std::string& FailingChildName()
-{
-    static std::string name;
-    return name;
-}
-
-}  // namespace
-
 MenuItem::MenuItem() : native_(std::make_unique<Native>()) {}
 MenuItem::~MenuItem() = default;
 
@@ -57,10 +47,6 @@ void MenuItem::Append(const std::shared_ptr<MenuItem>& child)
 std::shared_ptr<MenuItem> MenuItem::Child(std::string_view name) const
 {
     CheckUIThread();
-    if (!FailingChildName().empty() && TextEquals(FailingChildName(), name)) {
-        FailingChildName().clear();
-        return nullptr;
-    }
     for (const auto& child : children_)
         if (TextEquals(child->Name(), name))
             return child;
@@ -89,9 +75,4 @@ bool MenuItem::Choose()
         return true;
     }
     return EditCommand(name_, true);
-}
-
-void MenuItem::FailNextChildLookupForTesting(const std::string& name)
-{
-    FailingChildName() = name;
 }

@@ -47,9 +47,6 @@ public:
     // What happens when the user chooses the item. Returns whether anything handled it.
     bool Choose();
 
-    // Tests make the next Child lookup of this name find nothing.
-    static void FailNextChildLookupForTesting(const std::string& name);
-
     struct Native;
     Native& NativeData() const { return *native_; }
 

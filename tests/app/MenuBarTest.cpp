@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "MenuBarWithoutMenu.h"
 
 #include "runtime/Application.h"
 #include "runtime/Window.h"
@@ -78,10 +79,19 @@ TEST_F(MainMenuBarTest, IsBuiltOnceAndSharedByTheApplicationAndTheMainWindow)
 
 TEST_F(MainMenuBarTest, AFailedBuildLeavesTheInstanceEmptyAndTheNextAccessBuildsAfresh)
 {
-    MainMenuBar::ResetForTesting();
-    MenuItem::FailNextChildLookupForTesting("EditMenu");
-    EXPECT_THROW(MainMenuBar::Instance(), NilObjectException);
+    MainMenuBar::ImplicitInstanceInitializer();
+    {
+        // The File menu is built, then the Edit menu is not found.
+        const MenuBarsMadeAs<MenuBarWithoutMenu<kEditMenu>> failing;
+        try {
+            MainMenuBar::Instance();
+            ADD_FAILURE() << "the build did not fail";
+        } catch (const NilObjectException& e) {
+            EXPECT_EQ(e.Message(), "menu EditMenu is nil");
+        }
+    }
     std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    EXPECT_EQ(dynamic_cast<MenuBarWithoutMenu<kEditMenu>*>(bar.get()), nullptr);
     ASSERT_EQ(bar->Children().size(), 2u);
     EXPECT_EQ(bar->Child("FileMenu")->Children().size(), 2u);
     EXPECT_EQ(bar->Child("EditMenu")->Children().size(), 8u);

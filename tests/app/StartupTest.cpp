@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "MenuBarWithoutMenu.h"
 
 #include "app/App.h"
 #include "devices/mainWindow.h"
@@ -17,7 +18,7 @@ protected:
         // Start from before the early start-up: no application object, no menu bar.
         AppTest::SetUp();
         ResetRuntime();
-        MainMenuBar::ResetForTesting();
+        RuntimePerformInitializers(SystemInitializers());
         SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
@@ -73,7 +74,7 @@ TEST_F(StartupTest, QuitAsksForExitCodeZeroThroughEitherSpellingOfItsName)
 
 TEST_F(StartupTest, AnExceptionInTheEarlyStartupSkipsTheEventLoop)
 {
-    MenuItem::FailNextChildLookupForTesting("FileMenu");
+    const MenuBarsMadeAs<MenuBarWithoutMenu<kFileMenu>> failing;
     // Were the loop to run after all, it would end at once instead of hanging the test.
     QTimer::singleShot(0, [] { Quit(0); });
     Main();

@@ -20,14 +20,15 @@ inline const std::vector<std::string> kScanQueries = {kNamesQuery, kNodesQuery, 
 
 // The application as the early start-up leaves it (menu bar, application
 // object, menu handlers), with a scripted shell and the desktop answered by
-// the test. Each test starts from a clean runtime, menu bar and picture cache.
+// the test. Each test starts from a clean runtime, and from the system's
+// static initialisers as a fresh process runs them (no menu bar built yet,
+// empty picture caches).
 class AppTest : public RuntimeTest {
 protected:
     void SetUp() override
     {
         RuntimeTest::SetUp();
-        MainMenuBar::ResetForTesting();
-        ResetPicturesForTesting();
+        RuntimePerformInitializers(SystemInitializers());
         NewAppInstance();
         ApplicationAddMenuHandlers();
         shell.Install();
@@ -36,8 +37,8 @@ protected:
     {
         shell.Remove();
         RuntimeTest::TearDown();
-        MainMenuBar::ResetForTesting();
-        ResetPicturesForTesting();
+        // What the test built goes before the next test, not at process exit.
+        RuntimePerformInitializers(SystemInitializers());
         AppFolders::SetResourcesForTesting("");
     }
 

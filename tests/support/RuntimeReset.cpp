@@ -1,7 +1,6 @@
 #include "RuntimeReset.h"
 
 #include "runtime/Application.h"
-#include "runtime/MenuItem.h"
 #include "runtime/Runtime.h"
 
 #include <QCoreApplication>
@@ -15,7 +14,6 @@ void ResetRuntime()
     RunFrameworkInitialization(nullptr);
     ClearExitRequest();
     Application::SetSupportsHiDPI(false);
-    MenuItem::FailNextChildLookupForTesting("");
     if (QCoreApplication::instance())
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
