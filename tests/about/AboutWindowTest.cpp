@@ -299,7 +299,7 @@ TEST_F(AboutWindowTest, WithoutPicturesTheWindowStillOpensWithAllSevenControls)
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string empty = pattern;
     const std::shared_ptr<void> removeFolder(nullptr, [&](void*) { std::filesystem::remove_all(empty); });
-    AppFolders::SetResourcesForTesting(empty);
+    AppFolders::OverrideResources(empty);
 
     std::shared_ptr<aboutWindow> window = ChooseAbout();
     ASSERT_NE(window, nullptr);

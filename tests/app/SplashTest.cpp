@@ -97,7 +97,7 @@ TEST_F(SplashHandover, AMissingIconLeavesTheCanvasBlank)
 {
     char pattern[] = "/tmp/tarnvik-no-pictures-XXXXXX";
     const std::string empty = mkdtemp(pattern);
-    AppFolders::SetResourcesForTesting(empty);
+    AppFolders::OverrideResources(empty);
     std::shared_ptr<splash> window = splash::Instance();
     EXPECT_EQ(window->Canvas1()->Backdrop(), nullptr);
     EXPECT_EQ(window->Label1()->Text(), "Tarnvik");

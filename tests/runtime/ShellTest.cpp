@@ -205,7 +205,7 @@ class ShellEnvironment : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        AppFolders::SetToolsForTesting("");
+        AppFolders::OverrideTools("");
         SetDesktopServices(nullptr);
     }
 
@@ -218,7 +218,7 @@ TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
 {
     ASSERT_FALSE(tools_.Path().empty());
     ASSERT_FALSE(earlier_.Path().empty());
-    AppFolders::SetToolsForTesting(tools_.Path().string());
+    AppFolders::OverrideTools(tools_.Path().string());
     tools_.AddScript("tarnvik_probe_tool", "echo stand-in \"$@\"");
 
     ProcessResult r = RunLine("tarnvik_probe_tool -list");
@@ -233,7 +233,7 @@ TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
 
 TEST_F(ShellEnvironment, ChildPathIsTheParentsWithToolsAppended)
 {
-    AppFolders::SetToolsForTesting("/opt/tarnvik-tools");
+    AppFolders::OverrideTools("/opt/tarnvik-tools");
     const struct {
         std::optional<std::string> parentPath;
         std::string childPath;
@@ -304,8 +304,8 @@ class AppFoldersTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        AppFolders::SetToolsForTesting("");
-        AppFolders::SetResourcesForTesting("");
+        AppFolders::OverrideTools("");
+        AppFolders::OverrideResources("");
     }
 
     static std::string Canonical(const char* path) { return fs::weakly_canonical(path).string(); }
@@ -325,13 +325,13 @@ TEST_F(AppFoldersTest, OverridesApplyUntilCleared)
     const std::string tools = AppFolders::Tools();
     const std::string resources = AppFolders::Resources();
 
-    AppFolders::SetToolsForTesting("/tmp/tools");
-    AppFolders::SetResourcesForTesting("/tmp/resources");
+    AppFolders::OverrideTools("/tmp/tools");
+    AppFolders::OverrideResources("/tmp/resources");
     EXPECT_EQ(AppFolders::Tools(), "/tmp/tools");
     EXPECT_EQ(AppFolders::Resources(), "/tmp/resources");
 
-    AppFolders::SetToolsForTesting("");
-    AppFolders::SetResourcesForTesting("");
+    AppFolders::OverrideTools("");
+    AppFolders::OverrideResources("");
     EXPECT_EQ(AppFolders::Tools(), tools);
     EXPECT_EQ(AppFolders::Resources(), resources);
 }

@@ -39,7 +39,7 @@ protected:
         RuntimeTest::TearDown();
         // What the test built goes before the next test, not at process exit.
         RuntimePerformInitializers(SystemInitializers());
-        AppFolders::SetResourcesForTesting("");
+        AppFolders::OverrideResources("");
     }
 
     // Answers a scan's three queries and the boot query.
