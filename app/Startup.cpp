@@ -7,6 +7,7 @@
 #include "devices/mainWindow.h"
 #include "devices/splash.h"
 #include "kit/MainMenuBar.h"
+#include "kit/Pictures.h"
 #include "resources/Defined.h"
 #include "runtime/Runtime.h"
 
@@ -22,6 +23,7 @@ std::vector<std::function<void()>> SystemInitializers()
     return {
         [] { RuntimeRegisterClass("App", typeid(App)); },
         [] { MainMenuBar::ImplicitInstanceInitializer(); },
+        [] { PictureCachesInitializer(); },
         [] { RuntimeRegisterClass("MainMenuBar", typeid(MainMenuBar)); },
         [] { RuntimeRegisterClass("splash", typeid(splash)); },
         [] { RuntimeRegisterClass("mainWindow", typeid(mainWindow)); },

@@ -6,8 +6,8 @@
 // The start-up sequence. main() runs RuntimeInit, the static initialisers
 // (SystemInitializers), Main, the finalisers and RuntimeExit.
 
-// The system's static initialisers, in order: the class records and the
-// menu bar's shared-instance variable.
+// The system's static initialisers, in order: the class records, the menu
+// bar's shared-instance variable and the picture caches.
 std::vector<std::function<void()>> SystemInitializers();
 
 // The start-up sequence proper: installs the exception entry, runs the early

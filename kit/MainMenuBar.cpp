@@ -12,7 +12,7 @@ std::shared_ptr<MainMenuBar> MainMenuBar::Instance()
     return bar;
 }
 
-void MainMenuBar::ResetForTesting()
+void MainMenuBar::ImplicitInstanceInitializer()
 {
     implicitInstance = nullptr;
 }

@@ -13,14 +13,13 @@ public:
     // The shared instance; it is stored only once the constructor has
     // finished, so a failed build leaves it empty and the next call starts afresh.
     static std::shared_ptr<MainMenuBar> Instance();
-    // The shared-instance variable's static initialiser: nothing to do.
-    static void ImplicitInstanceInitializer() {}
+    // The shared-instance variable's static initialiser: the variable starts
+    // empty, and the first Instance() builds the bar.
+    static void ImplicitInstanceInitializer();
 
     void Constructor();
     void Untitled0();  // the File menu
     void Untitled1();  // the Edit menu
-
-    static void ResetForTesting();
 
 private:
     template <class Item>

@@ -42,7 +42,7 @@ std::shared_ptr<Picture> paypal()
     return Load(paypalCache);
 }
 
-void ResetPicturesForTesting()
+void PictureCachesInitializer()
 {
     for (PictureCache* cache : {&iconCache, &icon96Cache, &paypalCache}) {
         cache->initialised = false;

@@ -11,5 +11,6 @@ std::shared_ptr<Picture> Tarnvikicon();    // the program icon, 191 by 181
 std::shared_ptr<Picture> Tarnvikicon96();  // the small program icon, 96 by 96
 std::shared_ptr<Picture> paypal();         // the donation button, 114 by 26
 
-// Tests put the three accessors back to their state at process start.
-void ResetPicturesForTesting();
+// The accessors' static initialiser: every cache starts empty, so the first
+// call of each accessor loads its picture.
+void PictureCachesInitializer();

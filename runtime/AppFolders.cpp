@@ -73,13 +73,13 @@ std::string Tools()
     return BesideExecutable(std::filesystem::path("..") / "libexec" / TARNVIK_FOLDER_NAME);
 }
 
-void SetResourcesForTesting(const std::string& folder)
+void OverrideResources(const std::string& folder)
 {
     std::lock_guard lock(overridesMutex);
     resourcesOverride = folder;
 }
 
-void SetToolsForTesting(const std::string& folder)
+void OverrideTools(const std::string& folder)
 {
     std::lock_guard lock(overridesMutex);
     toolsOverride = folder;

@@ -14,7 +14,8 @@ std::string ExecutableFolder();
 std::string Resources();
 std::string Tools();
 
-// Tests point these elsewhere; an empty text restores the default.
-void SetResourcesForTesting(const std::string& folder);
-void SetToolsForTesting(const std::string& folder);
+// Points Resources or Tools at another folder, until the next override; an
+// empty text points it back beside the executable.
+void OverrideResources(const std::string& folder);
+void OverrideTools(const std::string& folder);
 }  // namespace AppFolders

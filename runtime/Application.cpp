@@ -1,8 +1,10 @@
 #include "runtime/Application.h"
 
+#include "runtime/Handlers.h"
 #include "runtime/MenuItem.h"
-#include "runtime/Runtime.h"
 #include "runtime/Text.h"
+#include "runtime/Trace.h"
+#include "runtime/UIThread.h"
 
 namespace {
 bool hiDPI = false;
@@ -60,10 +62,10 @@ const Application::EventTableType& Application::EventTable() const
 
 bool Application::RaiseEvent(int event)
 {
-    for (const auto& [number, handler] : EventTable())
-        if (number == event) {
+    for (const auto& entry : EventTable())
+        if (entry.first == event) {
             std::shared_ptr<Application> self = shared_from_this();
-            return RuntimeCallHandler([&] { return handler(*self); });
+            return RuntimeCallHandler([&] { return entry.second(*self); });
         }
     return false;
 }

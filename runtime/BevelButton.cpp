@@ -1,7 +1,10 @@
 #include "runtime/BevelButton.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/Picture.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativePicture.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QPixmap>
 #include <QToolButton>
@@ -14,11 +17,9 @@ const PropertyClass& BevelButton::PropertyList() const
     return *FindPropertyClass("BevelButton");
 }
 
-const std::vector<std::string_view>& BevelButton::EventNames() const
+std::span<const std::string_view> BevelButton::EventNames() const
 {
-    static const std::vector<std::string_view> names =
-        EventsAfter(RectControlEventNames(), {"MouseUp", "MouseDown", "Action", "GotFocus", "LostFocus"});
-    return names;
+    return BevelButtonEvent::kNames;
 }
 
 void BevelButton::Icon(const std::shared_ptr<Picture>& picture)

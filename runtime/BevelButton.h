@@ -10,7 +10,7 @@ public:
     BevelButton();
     ~BevelButton() override;
     const PropertyClass& PropertyList() const override;
-    const std::vector<std::string_view>& EventNames() const override;
+    std::span<const std::string_view> EventNames() const override;
 
     std::string Caption() const { return StringProperty("Caption"); }
     void Caption(const std::string& caption) { SetProperty("Caption", caption); }

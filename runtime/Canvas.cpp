@@ -1,7 +1,10 @@
 #include "runtime/Canvas.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/Picture.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativePicture.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QMouseEvent>
 #include <QPainter>

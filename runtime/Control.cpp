@@ -1,42 +1,14 @@
 #include "runtime/Control.h"
 
-#include "runtime/Runtime.h"
+#include "runtime/Handlers.h"
 #include "runtime/Text.h"
+#include "runtime/UIThread.h"
 #include "runtime/Window.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativeWindow.h"
+#include "runtime/internal/QtValues.h"
 
 #include <algorithm>
-
-namespace {
-
-const std::vector<std::string_view>& ControlEvents()
-{
-    static const std::vector<std::string_view> names = {"Close", "CreatePane", "Open"};
-    return names;
-}
-
-}  // namespace
-
-const std::vector<std::string_view>& RectControlEventNames()
-{
-    static const std::vector<std::string_view> names = [] {
-        std::vector<std::string_view> n = ControlEvents();
-        for (std::string_view e :
-             {"ConstructContextualMenu", "ContextualMenuAction", "DragEnter", "DragExit", "DragOver", "DropObject",
-              "KeyDown", "KeyUp", "MouseEnter", "MouseExit", "MouseMove", "MouseWheel"})
-            n.push_back(e);
-        return n;
-    }();
-    return names;
-}
-
-std::vector<std::string_view> EventsAfter(const std::vector<std::string_view>& base,
-                                          std::initializer_list<std::string_view> own)
-{
-    std::vector<std::string_view> names = base;
-    names.insert(names.end(), own.begin(), own.end());
-    return names;
-}
 
 Control::Control() = default;
 Control::~Control() = default;
@@ -46,9 +18,9 @@ const PropertyClass& Control::PropertyList() const
     return *FindPropertyClass("Control");
 }
 
-const std::vector<std::string_view>& Control::EventNames() const
+std::span<const std::string_view> Control::EventNames() const
 {
-    return ControlEvents();
+    return ControlEvent::kNames;
 }
 
 void Control::AddEventHandler(int event, Delegate handler)
@@ -97,9 +69,9 @@ const PropertyClass& RectControl::PropertyList() const
     return *FindPropertyClass("RectControl");
 }
 
-const std::vector<std::string_view>& RectControl::EventNames() const
+std::span<const std::string_view> RectControl::EventNames() const
 {
-    return RectControlEventNames();
+    return RectControlEvent::kNames;
 }
 
 void RectControl::Constructor()

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,7 @@ public:
     std::shared_ptr<::Window> Window() const { return window_.lock(); }
 
     // The class's event list, inherited events first; an event's number is its place here.
-    virtual const std::vector<std::string_view>& EventNames() const;
+    virtual std::span<const std::string_view> EventNames() const;
     // Attaches a handler to an event number; throws OutOfBoundsException for
     // a number outside the class's event list.
     void AddEventHandler(int event, Delegate handler);
@@ -51,7 +52,7 @@ class RectControl : public Control {
 public:
     ~RectControl() override;
     const PropertyClass& PropertyList() const override;
-    const std::vector<std::string_view>& EventNames() const override;
+    std::span<const std::string_view> EventNames() const override;
 
     void Constructor();
 

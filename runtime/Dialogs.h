@@ -1,9 +1,9 @@
 #pragma once
 
-#include "runtime/PropertyBlock.h"
-
-#include <functional>
 #include <string>
+
+// What a window asks of the desktop, through the services in use
+// (DesktopServices). Each belongs to the user-interface thread.
 
 // Modal message with an OK button; returns when the user has dismissed it.
 void MsgBox(const std::string& text);
@@ -11,14 +11,3 @@ void MsgBox(const std::string& text);
 void Beep();
 // Asks the desktop to open a web address; reports nothing.
 void ShowURL(const std::string& url);
-// A colour from red, green, blue and alpha, each 0 to 255 (alpha 0 is opaque).
-Color RGB(int red, int green, int blue, int alpha = 0);
-
-// Tests answer the desktop's side of these: each set function replaces the
-// real dialog, sound or browser; an empty one restores it.
-struct DesktopHooks {
-    std::function<void(const std::string& text)> msgBox;
-    std::function<void()> beep;
-    std::function<void(const std::string& url)> showURL;
-};
-void SetDesktopHooksForTesting(DesktopHooks hooks);

@@ -4,141 +4,101 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <vector>
 
 class Control;
 
 // An event is named by its number: its place in the event list of the
-// raising object's class, inherited events first.
+// raising object's class, inherited events first. Each class's list below is
+// the one source of both its event numbers (ListboxEvent::Change) and its
+// event names (ListboxEvent::kNames).
+#define TARNVIK_EVENT_NUMBER(name) name,
+#define TARNVIK_EVENT_NAME(name) #name,
+
+// clang-format off
+#define TARNVIK_WINDOW_EVENTS(X)                                                                                       \
+    X(Activate) X(AddMenuHandlers) X(CancelClose) X(Close) X(ConstructContextualMenu) X(ContentsChanged)               \
+    X(ContextualMenuAction) X(CreateControls) X(Deactivate) X(DragEnter) X(DragExit) X(DragOver) X(DropObject)         \
+    X(EnableMenuItems) X(KeyDown) X(KeyUp) X(Layout) X(Maximize) X(Minimize) X(MouseDown) X(MouseDrag) X(MouseEnter)   \
+    X(MouseExit) X(MouseMove) X(MouseUp) X(MouseWheel) X(Moved) X(Open) X(Paint) X(Resized) X(Resizing) X(Restore)    \
+    X(ScaleFactorChanged) X(SetupBindings)
+
+#define TARNVIK_APPLICATION_EVENTS(X)                                                                                  \
+    X(Activate) X(AppearanceChanged) X(CancelClose) X(Close) X(Deactivate) X(EnableMenuItems) X(HandleAppleEvent)      \
+    X(NewDocument) X(Open) X(OpenDocument) X(UnhandledException)
+
+#define TARNVIK_CONTROL_EVENTS(X) X(Close) X(CreatePane) X(Open)
+
+#define TARNVIK_RECTCONTROL_EVENTS(X)                                                                                  \
+    TARNVIK_CONTROL_EVENTS(X)                                                                                          \
+    X(ConstructContextualMenu) X(ContextualMenuAction) X(DragEnter) X(DragExit) X(DragOver) X(DropObject) X(KeyDown)   \
+    X(KeyUp) X(MouseEnter) X(MouseExit) X(MouseMove) X(MouseWheel)
+
+#define TARNVIK_PUSHBUTTON_EVENTS(X)                                                                                   \
+    TARNVIK_RECTCONTROL_EVENTS(X) X(Action) X(GotFocus) X(LostFocus) X(MouseDown) X(MouseUp)
+
+#define TARNVIK_LABEL_EVENTS(X) TARNVIK_RECTCONTROL_EVENTS(X) X(AcceleratorKey) X(MouseDown) X(MouseDrag) X(MouseUp)
+
+#define TARNVIK_BEVELBUTTON_EVENTS(X)                                                                                  \
+    TARNVIK_RECTCONTROL_EVENTS(X) X(MouseUp) X(MouseDown) X(Action) X(GotFocus) X(LostFocus)
+
+#define TARNVIK_LISTBOX_EVENTS(X)                                                                                      \
+    TARNVIK_RECTCONTROL_EVENTS(X)                                                                                      \
+    X(CellAction) X(CellBackgroundPaint) X(CellClick) X(CellGotFocus) X(CellKeyDown) X(CellLostFocus)                  \
+    X(CellTextChange) X(CellTextPaint) X(Change) X(CollapseRow) X(CompareRows) X(DisclosureWidgetPaint)               \
+    X(DoubleClick) X(DragOverRow) X(DragReorderRows) X(DragRow) X(DropObjectOnRow) X(EnableMenuItems) X(ExpandRow)    \
+    X(GotFocus) X(HeaderPressed) X(LostFocus) X(MouseDown) X(MouseDrag) X(MouseUp) X(SortColumn)
+// clang-format on
+
 namespace WindowEvent {
-enum : int {
-    Activate,
-    AddMenuHandlers,
-    CancelClose,
-    Close,
-    ConstructContextualMenu,
-    ContentsChanged,
-    ContextualMenuAction,
-    CreateControls,
-    Deactivate,
-    DragEnter,
-    DragExit,
-    DragOver,
-    DropObject,
-    EnableMenuItems,
-    KeyDown,
-    KeyUp,
-    Layout,
-    Maximize,
-    Minimize,
-    MouseDown,
-    MouseDrag,
-    MouseEnter,
-    MouseExit,
-    MouseMove,
-    MouseUp,
-    MouseWheel,
-    Moved,
-    Open,
-    Paint,
-    Resized,
-    Resizing,
-    Restore,
-    ScaleFactorChanged,
-    SetupBindings,
-};
-}
+enum : int { TARNVIK_WINDOW_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_WINDOW_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace WindowEvent
 
 namespace ApplicationEvent {
-enum : int {
-    Activate,
-    AppearanceChanged,
-    CancelClose,
-    Close,
-    Deactivate,
-    EnableMenuItems,
-    HandleAppleEvent,
-    NewDocument,
-    Open,
-    OpenDocument,
-    UnhandledException,
-};
-}
+enum : int { TARNVIK_APPLICATION_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_APPLICATION_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace ApplicationEvent
 
 namespace ControlEvent {
-enum : int { Close, CreatePane, Open };
-}
+enum : int { TARNVIK_CONTROL_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_CONTROL_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace ControlEvent
 
 namespace RectControlEvent {
-enum : int {
-    ConstructContextualMenu = 3,
-    ContextualMenuAction,
-    DragEnter,
-    DragExit,
-    DragOver,
-    DropObject,
-    KeyDown,
-    KeyUp,
-    MouseEnter,
-    MouseExit,
-    MouseMove,
-    MouseWheel,
-};
-}
+enum : int { TARNVIK_RECTCONTROL_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_RECTCONTROL_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace RectControlEvent
 
 namespace PushButtonEvent {
-enum : int { Action = 15, GotFocus, LostFocus, MouseDown, MouseUp };
-}
+enum : int { TARNVIK_PUSHBUTTON_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_PUSHBUTTON_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace PushButtonEvent
 
 namespace LabelEvent {
-enum : int {
-    MouseEnter = RectControlEvent::MouseEnter,
-    MouseExit = RectControlEvent::MouseExit,
-    AcceleratorKey = 15,
-    MouseDown,
-    MouseDrag,
-    MouseUp
-};
-}
+enum : int { TARNVIK_LABEL_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_LABEL_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace LabelEvent
 
 namespace BevelButtonEvent {
-enum : int { MouseUp = 15, MouseDown, Action, GotFocus, LostFocus };
-}
+enum : int { TARNVIK_BEVELBUTTON_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_BEVELBUTTON_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace BevelButtonEvent
 
 namespace ListboxEvent {
-enum : int {
-    CellAction = 15,
-    CellBackgroundPaint,
-    CellClick,
-    CellGotFocus,
-    CellKeyDown,
-    CellLostFocus,
-    CellTextChange,
-    CellTextPaint,
-    Change,
-    CollapseRow,
-    CompareRows,
-    DisclosureWidgetPaint,
-    DoubleClick,
-    DragOverRow,
-    DragReorderRows,
-    DragRow,
-    DropObjectOnRow,
-    EnableMenuItems,
-    ExpandRow,
-    GotFocus,
-    HeaderPressed,
-    LostFocus,
-    MouseDown,
-    MouseDrag,
-    MouseUp,
-    SortColumn,
-};
-}
+enum : int { TARNVIK_LISTBOX_EVENTS(TARNVIK_EVENT_NUMBER) };
+inline constexpr std::string_view kNames[] = {TARNVIK_LISTBOX_EVENTS(TARNVIK_EVENT_NAME)};
+}  // namespace ListboxEvent
 
-// The event lists by name, in numbering order, for checks and messages.
-const std::vector<std::string_view>& WindowEventNames();
-const std::vector<std::string_view>& ApplicationEventNames();
+#undef TARNVIK_WINDOW_EVENTS
+#undef TARNVIK_APPLICATION_EVENTS
+#undef TARNVIK_CONTROL_EVENTS
+#undef TARNVIK_RECTCONTROL_EVENTS
+#undef TARNVIK_PUSHBUTTON_EVENTS
+#undef TARNVIK_LABEL_EVENTS
+#undef TARNVIK_BEVELBUTTON_EVENTS
+#undef TARNVIK_LISTBOX_EVENTS
+#undef TARNVIK_EVENT_NUMBER
+#undef TARNVIK_EVENT_NAME
 
 struct EventArgs {
     std::shared_ptr<Control> sender;  // the control that raised it; nil for window events

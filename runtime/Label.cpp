@@ -1,7 +1,8 @@
 #include "runtime/Label.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QEnterEvent>
 #include <QLabel>
@@ -51,11 +52,9 @@ const PropertyClass& Label::PropertyList() const
     return *FindPropertyClass("Label");
 }
 
-const std::vector<std::string_view>& Label::EventNames() const
+std::span<const std::string_view> Label::EventNames() const
 {
-    static const std::vector<std::string_view> names =
-        EventsAfter(RectControlEventNames(), {"AcceleratorKey", "MouseDown", "MouseDrag", "MouseUp"});
-    return names;
+    return LabelEvent::kNames;
 }
 
 void Label::BuildNative()

@@ -7,7 +7,7 @@ public:
     Label();
     ~Label() override;
     const PropertyClass& PropertyList() const override;
-    const std::vector<std::string_view>& EventNames() const override;
+    std::span<const std::string_view> EventNames() const override;
 
     std::string Text() const { return StringProperty("Text"); }
     void Text(const std::string& text) { SetProperty("Text", text); }

@@ -1,8 +1,9 @@
 #include "runtime/Listbox.h"
 
-#include "runtime/Runtime.h"
 #include "runtime/Text.h"
-#include "runtime/internal/Native.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QHeaderView>
 #include <QMetaObject>
@@ -74,8 +75,6 @@ public:
         syncing_ = false;
         Select(owner->ListIndex());
     }
-
-    bool RebuildPending() const { return rebuildPending_; }
 
     void Select(int64_t row)
     {
@@ -159,17 +158,9 @@ const PropertyClass& Listbox::PropertyList() const
     return *FindPropertyClass("Listbox");
 }
 
-const std::vector<std::string_view>& Listbox::EventNames() const
+std::span<const std::string_view> Listbox::EventNames() const
 {
-    static const std::vector<std::string_view> names = EventsAfter(
-        RectControlEventNames(), {"CellAction",      "CellBackgroundPaint", "CellClick",       "CellGotFocus",
-                                  "CellKeyDown",     "CellLostFocus",       "CellTextChange",  "CellTextPaint",
-                                  "Change",          "CollapseRow",         "CompareRows",     "DisclosureWidgetPaint",
-                                  "DoubleClick",     "DragOverRow",         "DragReorderRows", "DragRow",
-                                  "DropObjectOnRow", "EnableMenuItems",     "ExpandRow",       "GotFocus",
-                                  "HeaderPressed",   "LostFocus",           "MouseDown",       "MouseDrag",
-                                  "MouseUp",         "SortColumn"});
-    return names;
+    return ListboxEvent::kNames;
 }
 
 void Listbox::CheckRow(int64_t row, const char* what) const

@@ -13,7 +13,7 @@ public:
     Listbox();
     ~Listbox() override;
     const PropertyClass& PropertyList() const override;
-    const std::vector<std::string_view>& EventNames() const override;
+    std::span<const std::string_view> EventNames() const override;
 
     int64_t ColumnCount() const { return IntegerProperty("ColumnCount"); }
     // Appends a row; cells beyond the column count are dropped, missing ones are empty.
@@ -45,7 +45,6 @@ private:
     void CheckRow(int64_t row, const char* what) const;
     void CheckColumn(int64_t column, const char* what) const;
     void SetListIndex(int64_t index, bool updateNative);
-    void RebuildNativeRows();
 
     std::vector<std::vector<std::string>> rows_;
     std::vector<std::string> headings_;

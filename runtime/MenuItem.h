@@ -36,7 +36,7 @@ public:
 
     void Append(const std::shared_ptr<MenuItem>& child);
     // The direct child of that name (text equality), or nil.
-    std::shared_ptr<MenuItem> Child(std::string_view name) const;
+    virtual std::shared_ptr<MenuItem> Child(std::string_view name) const;
     // The item of that name anywhere below this one, or nil.
     std::shared_ptr<MenuItem> Lookup(std::string_view name) const;
     const std::vector<std::shared_ptr<MenuItem>>& Children() const { return children_; }
@@ -46,9 +46,6 @@ public:
 
     // What happens when the user chooses the item. Returns whether anything handled it.
     bool Choose();
-
-    // Tests make the next Child lookup of this name find nothing.
-    static void FailNextChildLookupForTesting(const std::string& name);
 
     struct Native;
     Native& NativeData() const { return *native_; }

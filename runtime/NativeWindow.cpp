@@ -1,15 +1,13 @@
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeWindow.h"
 
+#include "runtime/Handlers.h"
+#include "runtime/Lifecycle.h"
 #include "runtime/PushButton.h"
-#include "runtime/Runtime.h"
-#include "runtime/Text.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
-
-#include <cmath>
 
 namespace {
 
@@ -56,38 +54,6 @@ std::shared_ptr<PushButton> FindButton(const Window& window, const char* role)
 }
 
 }  // namespace
-
-QString DisplayText(const std::string& text)
-{
-    return ToQt(ReplaceLineEndings(text, "\n"));
-}
-
-QColor ToQColor(Color color)
-{
-    return QColor(color.red, color.green, color.blue, 255 - color.alpha);
-}
-
-QFont FontOf(const PropertyHolder& object, const QFont& base)
-{
-    QFont font = base;
-    const std::string family = object.StringProperty("TextFont");
-    if (!family.empty() && family != "System" && family != "SmallSystem") {
-        font.setFamily(ToQt(family));
-        font.setStyleHint(QFont::SansSerif);
-    }
-    double size = object.NumberProperty("TextSize");
-    if (size <= 0 && family == "SmallSystem")
-        size = std::max(1.0, base.pixelSize() > 0 ? base.pixelSize() - 2.0 : 10.0);
-    if (size > 0)
-        font.setPixelSize(static_cast<int>(std::lround(size)));
-    font.setBold(object.BooleanProperty("Bold"));
-    // A face named for its weight keeps it where a substitute is drawn.
-    if (family.find("Black") != std::string::npos)
-        font.setWeight(QFont::Black);
-    font.setItalic(object.BooleanProperty("Italic"));
-    font.setUnderline(object.BooleanProperty("Underline"));
-    return font;
-}
 
 NativeTopLevel::NativeTopLevel(const std::shared_ptr<Window>& owner)
     : QWidget(nullptr), owner_(owner), content_(new NativeContent(this, owner))

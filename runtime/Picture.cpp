@@ -1,8 +1,10 @@
 #include "runtime/Picture.h"
 
 #include "runtime/AppFolders.h"
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/Trace.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativePicture.h"
+#include "runtime/internal/QtValues.h"
 
 Picture::Picture(std::unique_ptr<Image> image) : image_(std::move(image)) {}
 Picture::~Picture() = default;

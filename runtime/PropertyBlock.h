@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Color.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,14 +23,6 @@ enum class PropertyType {
     Double,   // 8 bytes, IEEE 754, little-endian
     Color,    // 4 bytes: red, green, blue, alpha
     String,   // 4-byte little-endian byte count, then the UTF-8 bytes
-};
-
-struct Color {
-    uint8_t red = 0;
-    uint8_t green = 0;
-    uint8_t blue = 0;
-    uint8_t alpha = 0;  // 0 is fully visible
-    bool operator==(const Color&) const = default;
 };
 
 // Boolean -> bool; Integer, Enum8, Enum1 -> int64_t; Single -> float;

@@ -1,7 +1,8 @@
 #include "runtime/PushButton.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QPushButton>
 
@@ -13,11 +14,9 @@ const PropertyClass& PushButton::PropertyList() const
     return *FindPropertyClass("PushButton");
 }
 
-const std::vector<std::string_view>& PushButton::EventNames() const
+std::span<const std::string_view> PushButton::EventNames() const
 {
-    static const std::vector<std::string_view> names =
-        EventsAfter(RectControlEventNames(), {"Action", "GotFocus", "LostFocus", "MouseDown", "MouseUp"});
-    return names;
+    return PushButtonEvent::kNames;
 }
 
 void PushButton::Push()

@@ -2,19 +2,43 @@
 
 #include "runtime/RuntimeException.h"
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <typeinfo>
 
-// Class records: the runtime's names for the classes it creates and casts.
-// A class gets its record on first use if no initialiser registered it.
+// Class records: the runtime's name for each class it creates and casts, and
+// how it makes the class's objects. A class gets its record on first use if
+// no initialiser registered it.
 void RuntimeRegisterClass(const std::string& name, const std::type_info& type);
 std::string RuntimeClassName(const std::type_info& type);
+
+// What makes an object of a class when it is not the class's own constructor.
+using ObjectMaker = std::function<std::shared_ptr<void>()>;
+void RuntimeSetObjectMaker(const std::type_info& type, ObjectMaker make);
+// The class's maker; empty when its own constructor makes its objects.
+ObjectMaker RuntimeObjectMaker(const std::type_info& type);
+
+// From now on RuntimeNewObject<T> makes a Made, a class derived from T;
+// RuntimeMakeObjectsAs<T, T> goes back to T itself.
+template <class T, class Made>
+void RuntimeMakeObjectsAs()
+{
+    static_assert(std::is_base_of_v<T, Made>);
+    if constexpr (std::is_same_v<T, Made>)
+        RuntimeSetObjectMaker(typeid(T), {});
+    else
+        RuntimeSetObjectMaker(typeid(T),
+                              [] { return std::shared_ptr<void>(std::shared_ptr<T>(std::make_shared<Made>())); });
+}
 
 template <class T>
 std::shared_ptr<T> RuntimeNewObject()
 {
-    RuntimeClassName(typeid(T));  // makes sure the record exists
+    // A maker hands out its object as a T, so the cast back is exact.
+    if (ObjectMaker make = RuntimeObjectMaker(typeid(T)))
+        return std::static_pointer_cast<T>(make());
     return std::make_shared<T>();
 }
 

@@ -2,15 +2,12 @@
 
 #include "base/Process.h"
 #include "runtime/AppFolders.h"
+#include "runtime/DesktopServices.h"
 
-#include <mutex>
 #include <optional>
 #include <vector>
 
 namespace {
-
-std::mutex scriptMutex;
-Shell::Script script;
 
 constexpr const char* kShell = "/bin/sh";
 
@@ -40,28 +37,15 @@ std::vector<std::string> ChildEnvironment()
 
 }  // namespace
 
-void Shell::SetScriptForTesting(Script newScript)
-{
-    std::lock_guard lock(scriptMutex);
-    script = std::move(newScript);
-}
-
 void Shell::Execute(const std::string& commandLine)
 {
-    Script scripted;
-    {
-        std::lock_guard lock(scriptMutex);
-        scripted = script;
-    }
-    if (scripted) {
-        ProcessResult outcome = scripted(commandLine);
-        result_ = std::move(outcome.output);
-        errorOutput_ = std::move(outcome.errorOutput);
-        errorCode_ = outcome.status;
-        return;
-    }
-    ProcessResult outcome = RunProcess({kShell, "-c", commandLine}, ChildEnvironment());
+    ProcessResult outcome = CurrentDesktopServices()->RunCommand(commandLine);
     result_ = std::move(outcome.output);
     errorOutput_ = std::move(outcome.errorOutput);
     errorCode_ = outcome.status;
+}
+
+ProcessResult RunCommandLine(const std::string& commandLine)
+{
+    return RunProcess({kShell, "-c", commandLine}, ChildEnvironment());
 }

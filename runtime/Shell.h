@@ -2,14 +2,11 @@
 
 #include "base/Process.h"
 
-#include <functional>
 #include <string>
 
-// Runs one command line through /bin/sh -c, synchronously: Execute returns
-// when the whole line has ended. stdin is /dev/null. The folder of the
-// disk-tool stand-ins (AppFolders::Tools) is appended to the end of PATH, so a real tool found
-// earlier on PATH wins. The command gets no other descriptor of the
-// application and default signal handling.
+// Runs one command line, synchronously: Execute returns when the whole line
+// has ended. The line goes to the desktop services in use (DesktopServices),
+// whose real ones run it with RunCommandLine.
 //
 // Result holds only what the command wrote to its standard output; the error
 // stream is kept apart in ErrorOutput, so a message such as "diskutil: not
@@ -26,14 +23,15 @@ public:
     // at all it is 127 too, and ErrorOutput says why.
     int ErrorCode() const { return errorCode_; }
 
-    // Tests replace the real shell with a script: it receives each command
-    // line and answers with output, error output and exit status. An empty
-    // function restores the real shell.
-    using Script = std::function<ProcessResult(const std::string& commandLine)>;
-    static void SetScriptForTesting(Script script);
-
 private:
     std::string result_;
     std::string errorOutput_;
     int errorCode_ = 0;
 };
+
+// The real command runner: the line through /bin/sh -c, with stdin
+// /dev/null. The folder of the disk-tool stand-ins (AppFolders::Tools) is
+// appended to the end of PATH, so a real tool found earlier on PATH wins. The
+// command gets no other descriptor of the application and default signal
+// handling.
+ProcessResult RunCommandLine(const std::string& commandLine);

@@ -1,7 +1,8 @@
 #include "runtime/TextArea.h"
 
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QPlainTextEdit>
 

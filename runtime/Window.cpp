@@ -1,9 +1,14 @@
 #include "runtime/Window.h"
 
 #include "runtime/Control.h"
+#include "runtime/Handlers.h"
 #include "runtime/MenuItem.h"
-#include "runtime/Runtime.h"
-#include "runtime/internal/Native.h"
+#include "runtime/Trace.h"
+#include "runtime/UIThread.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativeMenus.h"
+#include "runtime/internal/NativeWindow.h"
+#include "runtime/internal/QtValues.h"
 #include "runtime/internal/Registry.h"
 
 #include <QCoreApplication>
@@ -75,13 +80,13 @@ bool Window::HandlesEvent(int event) const
 
 bool Window::RaiseEvent(int event, const EventArgs& args)
 {
-    for (const auto& [number, handler] : EventTable()) {
-        if (number != event)
+    for (const auto& entry : EventTable()) {
+        if (entry.first != event)
             continue;
         if (event == WindowEvent::Layout || event == WindowEvent::CreateControls)
-            return handler(*this, args);
+            return entry.second(*this, args);
         std::shared_ptr<Window> self = shared_from_this();  // a handler may close its own window
-        return RuntimeCallHandler([&] { return handler(*self, args); });
+        return RuntimeCallHandler([&] { return entry.second(*self, args); });
     }
     return false;
 }
@@ -375,51 +380,4 @@ void Window::Place(const std::shared_ptr<Window>& parent)
         return;
     const QSize size = top->size();
     top->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 3);
-}
-
-const std::vector<std::string_view>& WindowEventNames()
-{
-    static const std::vector<std::string_view> names = {"Activate",
-                                                        "AddMenuHandlers",
-                                                        "CancelClose",
-                                                        "Close",
-                                                        "ConstructContextualMenu",
-                                                        "ContentsChanged",
-                                                        "ContextualMenuAction",
-                                                        "CreateControls",
-                                                        "Deactivate",
-                                                        "DragEnter",
-                                                        "DragExit",
-                                                        "DragOver",
-                                                        "DropObject",
-                                                        "EnableMenuItems",
-                                                        "KeyDown",
-                                                        "KeyUp",
-                                                        "Layout",
-                                                        "Maximize",
-                                                        "Minimize",
-                                                        "MouseDown",
-                                                        "MouseDrag",
-                                                        "MouseEnter",
-                                                        "MouseExit",
-                                                        "MouseMove",
-                                                        "MouseUp",
-                                                        "MouseWheel",
-                                                        "Moved",
-                                                        "Open",
-                                                        "Paint",
-                                                        "Resized",
-                                                        "Resizing",
-                                                        "Restore",
-                                                        "ScaleFactorChanged",
-                                                        "SetupBindings"};
-    return names;
-}
-
-const std::vector<std::string_view>& ApplicationEventNames()
-{
-    static const std::vector<std::string_view> names = {
-        "Activate",         "AppearanceChanged", "CancelClose", "Close",        "Deactivate",        "EnableMenuItems",
-        "HandleAppleEvent", "NewDocument",       "Open",        "OpenDocument", "UnhandledException"};
-    return names;
 }

@@ -3,6 +3,7 @@
 #include "runtime/Events.h"
 #include "runtime/PropertyHolder.h"
 #include "runtime/RuntimeObject.h"
+#include "runtime/WindowRegistry.h"
 
 #include <memory>
 #include <string>
@@ -121,19 +122,16 @@ private:
     bool placed_ = false;
 };
 
-// The window registered under registryName, or nil.
-std::shared_ptr<Window> GetImplicitWindow(std::string_view registryName);
-// Every registered window, in the order they were registered.
-std::vector<std::shared_ptr<Window>> RegisteredWindows();
-
-// A window class's accessor: the registered window of class W, or a new one,
-// built, when none is registered. W names its registry name kRegistryName.
-template <class W>
-std::shared_ptr<W> ImplicitWindow()
+// A window's control of class T registered under name. Raises
+// NilObjectException when the window is nil or has no such control, and
+// IllegalCastException when the control is of another class.
+template <class T>
+std::shared_ptr<T> ControlAccessor(const Window* window, std::string_view name)
 {
-    if (std::shared_ptr<Window> found = GetImplicitWindow(W::kRegistryName))
-        return RuntimeCheckCast<W>(found);
-    std::shared_ptr<W> window = RuntimeNewObject<W>();
-    window->Constructor();
-    return window;
+    if (!window)
+        throw NilObjectException("the window of control " + std::string(name) + " is nil");
+    std::shared_ptr<Control> control = window->ControlByName(name);
+    if (!control)
+        throw NilObjectException("window " + window->RegistryName() + " has no control named " + std::string(name));
+    return RuntimeCheckCast<T>(control);
 }

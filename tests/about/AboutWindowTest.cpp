@@ -4,7 +4,9 @@
 #include "app/App.h"
 #include "kit/Layouts.h"
 #include "resources/Defined.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativeWindow.h"
+#include "runtime/internal/QtValues.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -70,13 +72,11 @@ protected:
         AppTest::SetUp();
         // Each opened address is recorded with whether an about window was
         // still registered at that moment.
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
-                                   [this](const std::string& url) {
-                                       urls.push_back(url);
-                                       openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) !=
-                                                                       nullptr);
-                                   }});
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) {
+            trace.push_back(step);
+            if (step.rfind("ShowURL ", 0) == 0)
+                openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) != nullptr);
+        });
     }
 
     std::shared_ptr<aboutWindow> ChooseAbout()
@@ -299,7 +299,7 @@ TEST_F(AboutWindowTest, WithoutPicturesTheWindowStillOpensWithAllSevenControls)
     ASSERT_NE(mkdtemp(pattern), nullptr);
     const std::string empty = pattern;
     const std::shared_ptr<void> removeFolder(nullptr, [&](void*) { std::filesystem::remove_all(empty); });
-    AppFolders::SetResourcesForTesting(empty);
+    AppFolders::OverrideResources(empty);
 
     std::shared_ptr<aboutWindow> window = ChooseAbout();
     ASSERT_NE(window, nullptr);

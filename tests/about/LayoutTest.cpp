@@ -3,7 +3,7 @@
 #include "about/aboutWindow.h"
 #include "about/prefWindow.h"
 #include "resources/Defined.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeWindow.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 #include "app/App.h"
 #include "devices/mainWindow.h"
 #include "runtime/MenuItem.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeWindow.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -25,7 +25,7 @@ protected:
         // Building the main window runs its scan; every query answers empty.
         AnswerScan("", "", "", "");
         shell.onExecute = [this](const std::string& line) { trace.push_back("shell " + line); };
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     std::shared_ptr<prefWindow> ChoosePreferences()

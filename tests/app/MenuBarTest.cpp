@@ -1,8 +1,9 @@
 #include "AppFixture.h"
+#include "MenuBarWithoutMenu.h"
 
 #include "runtime/Application.h"
 #include "runtime/Window.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -78,10 +79,19 @@ TEST_F(MainMenuBarTest, IsBuiltOnceAndSharedByTheApplicationAndTheMainWindow)
 
 TEST_F(MainMenuBarTest, AFailedBuildLeavesTheInstanceEmptyAndTheNextAccessBuildsAfresh)
 {
-    MainMenuBar::ResetForTesting();
-    MenuItem::FailNextChildLookupForTesting("EditMenu");
-    EXPECT_THROW(MainMenuBar::Instance(), NilObjectException);
+    MainMenuBar::ImplicitInstanceInitializer();
+    {
+        // The File menu is built, then the Edit menu is not found.
+        const MenuBarsMadeAs<MenuBarWithoutMenu<kEditMenu>> failing;
+        try {
+            MainMenuBar::Instance();
+            ADD_FAILURE() << "the build did not fail";
+        } catch (const NilObjectException& e) {
+            EXPECT_EQ(e.Message(), "menu EditMenu is nil");
+        }
+    }
     std::shared_ptr<MainMenuBar> bar = MainMenuBar::Instance();
+    EXPECT_EQ(dynamic_cast<MenuBarWithoutMenu<kEditMenu>*>(bar.get()), nullptr);
     ASSERT_EQ(bar->Children().size(), 2u);
     EXPECT_EQ(bar->Child("FileMenu")->Children().size(), 2u);
     EXPECT_EQ(bar->Child("EditMenu")->Children().size(), 8u);
@@ -129,7 +139,7 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
     // Choosing Quit reaches the handler bound as "fileQuit" (text equality
     // ignores the case of the F), which quits with exit code 0.
     std::vector<std::string> trace;
-    SetRuntimeTraceForTesting([&](const std::string& step) { trace.push_back(step); });
+    SetRuntimeTrace([&](const std::string& step) { trace.push_back(step); });
     program->actions()[1]->trigger();
     EXPECT_NE(std::find(trace.begin(), trace.end(), "Quit 0"), trace.end());
     EXPECT_EQ(RuntimeExit(), 0);

@@ -14,7 +14,7 @@ protected:
         AppTest::SetUp();
         char pattern[] = "/tmp/tarnvik-pictures-XXXXXX";
         folder = mkdtemp(pattern);
-        AppFolders::SetResourcesForTesting(folder);
+        AppFolders::OverrideResources(folder);
     }
     void TearDown() override
     {

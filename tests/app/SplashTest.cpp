@@ -26,7 +26,7 @@ protected:
             std::shared_ptr<Window> shown = GetImplicitWindow(splash::kRegistryName);
             splashSeenDuringFirstQuery = shown && shown->IsVisible();
         };
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
@@ -114,7 +114,7 @@ TEST_F(SplashHandover, AMissingIconLeavesTheCanvasBlank)
 {
     char pattern[] = "/tmp/tarnvik-no-pictures-XXXXXX";
     const std::string empty = mkdtemp(pattern);
-    AppFolders::SetResourcesForTesting(empty);
+    AppFolders::OverrideResources(empty);
     std::shared_ptr<splash> window = splash::Instance();
     EXPECT_EQ(window->Canvas1()->Backdrop(), nullptr);
     EXPECT_EQ(window->Label1()->Text(), "Tarnvik");

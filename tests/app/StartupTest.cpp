@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "MenuBarWithoutMenu.h"
 
 #include "app/App.h"
 #include "devices/mainWindow.h"
@@ -16,12 +17,9 @@ protected:
     {
         // Start from before the early start-up: no application object, no menu bar.
         AppTest::SetUp();
-        RuntimeResetForTesting();
-        MainMenuBar::ResetForTesting();
-        shell.Install();
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
-                                   [this](const std::string& url) { urls.push_back(url); }});
-        SetRuntimeTraceForTesting([this](const std::string& step) { trace.push_back(step); });
+        ResetRuntime();
+        RuntimePerformInitializers(SystemInitializers());
+        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
     }
 
     size_t Position(const std::string& step) const
@@ -76,7 +74,7 @@ TEST_F(StartupTest, QuitAsksForExitCodeZeroThroughEitherSpellingOfItsName)
 
 TEST_F(StartupTest, AnExceptionInTheEarlyStartupSkipsTheEventLoop)
 {
-    MenuItem::FailNextChildLookupForTesting("FileMenu");
+    const MenuBarsMadeAs<MenuBarWithoutMenu<kFileMenu>> failing;
     // Were the loop to run after all, it would end at once instead of hanging the test.
     QTimer::singleShot(0, [] { Quit(0); });
     Main();

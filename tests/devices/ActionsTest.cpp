@@ -1,9 +1,14 @@
 #include "DeviceListFixture.h"
 
+#include "runtime/Shell.h"
 #include "runtime/Text.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -22,7 +27,7 @@ protected:
                    "/dev/disk1s1\n");
         Main();
         scanned = shell.lines.size();
-        SetRuntimeTraceForTesting([this](const std::string& step) {
+        SetRuntimeTrace([this](const std::string& step) {
             if (step == "Beep" || step == "MsgBox")
                 alerts.push_back(step);
         });
@@ -281,6 +286,112 @@ TEST_F(ActionsTest, AFailedInfoShowsWhyInTheInfoWindow)
     shell.Answer("diskutil info disk2s1", "partial\n", 0, "a warning\n");
     Main()->infoBtn()->Push();
     EXPECT_EQ(infoWindow::Instance()->infoTextArea()->Text(), "partial\n") << "a success shows its output alone";
+}
+
+// The user's own input as Qt delivers it to the list's widgets: mouse
+// presses on the rows' places and a key press to the focused list.
+class UserInputTest : public ActionsTest {
+protected:
+    void SetUp() override
+    {
+        ActionsTest::SetUp();
+        RuntimeAddEventHandler(List(), ListboxEvent::Change, [this](const EventArgs&) {
+            ++changes;
+            return false;
+        });
+        // The rows reach the native list when control returns to the loop.
+        QCoreApplication::processEvents();
+        ASSERT_EQ(Tree()->topLevelItemCount(), 3);
+    }
+
+    static QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(List()->NativeData()->widget.data()); }
+    static QPoint PlaceOf(int row) { return Tree()->visualItemRect(Tree()->topLevelItem(row)).center(); }
+    static void SendMouse(QEvent::Type type, int row)
+    {
+        QWidget* viewport = Tree()->viewport();
+        const QPointF at(PlaceOf(row));
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    }
+    static void Click(int row)
+    {
+        SendMouse(QEvent::MouseButtonPress, row);
+        SendMouse(QEvent::MouseButtonRelease, row);
+    }
+    static void DoubleClick(int row)
+    {
+        Click(row);
+        SendMouse(QEvent::MouseButtonDblClick, row);
+        SendMouse(QEvent::MouseButtonRelease, row);
+    }
+    static void PressReturn()
+    {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+    }
+
+    int changes = 0;
+};
+
+TEST_F(UserInputTest, AClickOnARowRaisesChangeAndSetsTheButtons)
+{
+    struct Step {
+        int row;
+        int changes;
+        Buttons buttons;
+    } steps[] = {
+        {1, 1, {true, false, true}},  // Data, not mounted
+        {0, 2, {false, true, true}},  // MyDisk, mounted
+        {0, 2, {false, true, true}},  // the same row again changes nothing
+        {2, 3, {false, true, true}},  // the boot volume
+        {1, 4, {true, false, true}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE("row " + std::to_string(step.row));
+        Click(step.row);
+        EXPECT_EQ(List()->ListIndex(), step.row);
+        EXPECT_EQ(changes, step.changes);
+        EXPECT_EQ(Enabled(), step.buttons);
+    }
+    EXPECT_EQ(shell.lines.size(), scanned);
+}
+
+TEST_F(UserInputTest, ADoubleClickOnARowOpensTheInfoWindowForIt)
+{
+    shell.Answer("diskutil info disk3", "   Device Identifier:  disk3\n");
+    DoubleClick(1);
+    EXPECT_EQ(List()->ListIndex(), 1);
+    std::shared_ptr<Window> info = GetImplicitWindow(infoWindow::kRegistryName);
+    ASSERT_NE(info, nullptr) << "no info window";
+    EXPECT_TRUE(info->IsVisible());
+    EXPECT_EQ(info->Title(), "Tarnvik: diskutil info disk3");
+    EXPECT_EQ(LinesSince(scanned), std::vector<std::string>{"diskutil info disk3"});
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(UserInputTest, ReturnPressesMountOnlyWhenTheSelectedRowIsNotMounted)
+{
+    shell.Answer("diskutil mount disk3", "Volume Data on disk3 mounted\n");
+    Tree()->window()->activateWindow();
+    Tree()->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), Tree());
+
+    Click(0);  // mounted: Mount is disabled, so Return finds no button to press
+    PressReturn();
+    EXPECT_EQ(shell.lines.size(), scanned);
+    EXPECT_EQ(List()->ListIndex(), 0);
+
+    Click(1);
+    PressReturn();
+    EXPECT_EQ(LinesSince(scanned), std::vector<std::string>{"diskutil mount disk3"});
+    EXPECT_EQ(List()->Cell(1, 2), "Yes");
+    EXPECT_EQ(List()->ListIndex(), -1);
+    EXPECT_EQ(Enabled(), (Buttons{false, false, false}));
+    EXPECT_TRUE(messages.empty());
 }
 
 // Hostile identifiers through the real shell and the real stand-ins: none

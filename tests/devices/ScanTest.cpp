@@ -23,7 +23,7 @@ protected:
             if (line == kBootQuery && GetImplicitWindow(mainWindow::kRegistryName))
                 parsed = Rows();
         };
-        SetRuntimeTraceForTesting([this](const std::string& step) {
+        SetRuntimeTrace([this](const std::string& step) {
             if (step.find("splash.splash") != std::string::npos)
                 splashSteps.push_back(step);
         });

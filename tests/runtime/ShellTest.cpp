@@ -1,4 +1,5 @@
 #include "runtime/AppFolders.h"
+#include "runtime/DesktopServices.h"
 #include "runtime/Shell.h"
 
 #include <gtest/gtest.h>
@@ -107,13 +108,17 @@ TEST(ShellStatus, MissingCommandGives127WithTheMessageOnTheErrorStream)
 
 TEST(ShellStatus, ShellThatCannotStartGives127AndSaysWhy)
 {
+    // One line first, with descriptors to spare: what only a first call does
+    // (an instrumented build checks each class the first time it meets it,
+    // through a pipe of its own) is then done before the limit.
+    Shell shell;
+    shell.Execute("true");
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
     // With no descriptor left for the pipes the shell cannot be started.
     rlimit tight = saved;
     tight.rlim_cur = 3;
     ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
-    Shell shell;
     shell.Execute("echo unreachable");
     setrlimit(RLIMIT_NOFILE, &saved);
 
@@ -204,8 +209,8 @@ class ShellEnvironment : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        AppFolders::SetToolsForTesting("");
-        Shell::SetScriptForTesting({});
+        AppFolders::OverrideTools("");
+        SetDesktopServices(nullptr);
     }
 
     SavedVariable path_{"PATH"};
@@ -217,7 +222,7 @@ TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
 {
     ASSERT_FALSE(tools_.Path().empty());
     ASSERT_FALSE(earlier_.Path().empty());
-    AppFolders::SetToolsForTesting(tools_.Path().string());
+    AppFolders::OverrideTools(tools_.Path().string());
     tools_.AddScript("tarnvik_probe_tool", "echo stand-in \"$@\"");
 
     ProcessResult r = RunLine("tarnvik_probe_tool -list");
@@ -232,7 +237,7 @@ TEST_F(ShellEnvironment, ToolsFolderIsSearchedLast)
 
 TEST_F(ShellEnvironment, ChildPathIsTheParentsWithToolsAppended)
 {
-    AppFolders::SetToolsForTesting("/opt/tarnvik-tools");
+    AppFolders::OverrideTools("/opt/tarnvik-tools");
     const struct {
         std::optional<std::string> parentPath;
         std::string childPath;
@@ -262,24 +267,36 @@ TEST_F(ShellEnvironment, OtherVariablesPassThrough)
     EXPECT_EQ(RunLine("echo \"$TARNVIK_PROBE_VARIABLE\"").output, "a b=c\n");
 }
 
-TEST_F(ShellEnvironment, ScriptAnswersInPlaceOfTheShellUntilRemoved)
-{
-    std::vector<std::string> lines;
-    Shell::SetScriptForTesting([&lines](const std::string& line) {
-        lines.push_back(line);
+// Services that answer every command line themselves and record it.
+class AnsweringServices : public DesktopServices {
+public:
+    ProcessResult RunCommand(const std::string& commandLine) override
+    {
+        lines.push_back(commandLine);
         return ProcessResult{5, "scripted out", "scripted err"};
-    });
+    }
+    void MsgBox(const std::string&) override {}
+    void Beep() override {}
+    void ShowURL(const std::string&) override {}
+
+    std::vector<std::string> lines;
+};
+
+TEST_F(ShellEnvironment, ReplacedServicesAnswerInPlaceOfTheShellUntilTheRealOnesAreBack)
+{
+    auto answering = std::make_shared<AnsweringServices>();
+    EXPECT_EQ(SetDesktopServices(answering), nullptr) << "the real services were in use";
 
     Shell shell;
     shell.Execute("tarnvik_probe_tool -list");
-    EXPECT_EQ(lines, std::vector<std::string>{"tarnvik_probe_tool -list"});
+    EXPECT_EQ(answering->lines, std::vector<std::string>{"tarnvik_probe_tool -list"});
     EXPECT_EQ(shell.Result(), "scripted out");
     EXPECT_EQ(shell.ErrorOutput(), "scripted err");
     EXPECT_EQ(shell.ErrorCode(), 5);
 
-    Shell::SetScriptForTesting({});
+    EXPECT_EQ(SetDesktopServices(nullptr), answering);
     shell.Execute("echo real");
-    EXPECT_EQ(lines.size(), 1u);
+    EXPECT_EQ(answering->lines.size(), 1u);
     EXPECT_EQ(shell.Result(), "real\n");
     EXPECT_EQ(shell.ErrorOutput(), "");
     EXPECT_EQ(shell.ErrorCode(), 0);
@@ -291,8 +308,8 @@ class AppFoldersTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        AppFolders::SetToolsForTesting("");
-        AppFolders::SetResourcesForTesting("");
+        AppFolders::OverrideTools("");
+        AppFolders::OverrideResources("");
     }
 
     static std::string Canonical(const char* path) { return fs::weakly_canonical(path).string(); }
@@ -312,13 +329,13 @@ TEST_F(AppFoldersTest, OverridesApplyUntilCleared)
     const std::string tools = AppFolders::Tools();
     const std::string resources = AppFolders::Resources();
 
-    AppFolders::SetToolsForTesting("/tmp/tools");
-    AppFolders::SetResourcesForTesting("/tmp/resources");
+    AppFolders::OverrideTools("/tmp/tools");
+    AppFolders::OverrideResources("/tmp/resources");
     EXPECT_EQ(AppFolders::Tools(), "/tmp/tools");
     EXPECT_EQ(AppFolders::Resources(), "/tmp/resources");
 
-    AppFolders::SetToolsForTesting("");
-    AppFolders::SetResourcesForTesting("");
+    AppFolders::OverrideTools("");
+    AppFolders::OverrideResources("");
     EXPECT_EQ(AppFolders::Tools(), tools);
     EXPECT_EQ(AppFolders::Resources(), resources);
 }

@@ -1,12 +1,14 @@
 #include "RuntimeFixture.h"
 
+#include "runtime/Dialogs.h"
 #include "runtime/Label.h"
 #include "runtime/Listbox.h"
 #include "runtime/MenuItem.h"
 #include "runtime/PushButton.h"
 #include "runtime/TextArea.h"
 #include "runtime/Window.h"
-#include "runtime/internal/Native.h"
+#include "runtime/internal/NativeControl.h"
+#include "runtime/internal/NativeWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -378,7 +380,7 @@ TEST_F(WindowLifecycle, TheCastWithAClassTestRefusesAnotherClass)
 
 TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
 {
-    RuntimeResetForTesting();
+    ResetRuntime();
     probeWindow::log.clear();
     auto window = probeWindow::Instance();
     struct Case {
@@ -400,25 +402,27 @@ TEST(EventNumbers, EveryClassNumbersItsEventsInheritedFirst)
     EXPECT_EQ(LabelEvent::MouseDown, 16);
     EXPECT_EQ(PushButtonEvent::Action, 15);
     EXPECT_EQ(BevelButtonEvent::Action, 17);
-    for (const Case& c : cases)
-        EXPECT_EQ(c.control->EventNames().at(static_cast<size_t>(c.number)), c.name);
+    for (const Case& c : cases) {
+        ASSERT_LT(static_cast<size_t>(c.number), c.control->EventNames().size());
+        EXPECT_EQ(c.control->EventNames()[static_cast<size_t>(c.number)], c.name);
+    }
     EXPECT_EQ(std::make_shared<Listbox>()->EventNames().size(), 41u);
 
-    EXPECT_EQ(WindowEventNames().size(), 34u);
+    EXPECT_EQ(std::size(WindowEvent::kNames), 34u);
     for (auto [number, name] : {std::pair{WindowEvent::CreateControls, "CreateControls"},
                                 {WindowEvent::Layout, "Layout"},
                                 {WindowEvent::MouseDown, "MouseDown"},
                                 {WindowEvent::Open, "Open"}})
-        EXPECT_EQ(WindowEventNames().at(static_cast<size_t>(number)), name);
+        EXPECT_EQ(WindowEvent::kNames[number], name);
     EXPECT_EQ(WindowEvent::CreateControls, 7);
     EXPECT_EQ(WindowEvent::Layout, 16);
     EXPECT_EQ(WindowEvent::MouseDown, 19);
     EXPECT_EQ(WindowEvent::Open, 27);
-    EXPECT_EQ(ApplicationEventNames().size(), 11u);
-    EXPECT_EQ(ApplicationEventNames().at(ApplicationEvent::Open), "Open");
+    EXPECT_EQ(std::size(ApplicationEvent::kNames), 11u);
+    EXPECT_EQ(ApplicationEvent::kNames[ApplicationEvent::Open], "Open");
 
     EXPECT_THROW(window->button()->AddEventHandler(29, [](const EventArgs&) { return false; }), OutOfBoundsException);
-    RuntimeResetForTesting();
+    ResetRuntime();
 }
 
 }  // namespace

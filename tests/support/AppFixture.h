@@ -20,14 +20,15 @@ inline const std::vector<std::string> kScanQueries = {kNamesQuery, kNodesQuery, 
 
 // The application as the early start-up leaves it (menu bar, application
 // object, menu handlers), with a scripted shell and the desktop answered by
-// the test. Each test starts from a clean runtime, menu bar and picture cache.
+// the test. Each test starts from a clean runtime, and from the system's
+// static initialisers as a fresh process runs them (no menu bar built yet,
+// empty picture caches).
 class AppTest : public RuntimeTest {
 protected:
     void SetUp() override
     {
         RuntimeTest::SetUp();
-        MainMenuBar::ResetForTesting();
-        ResetPicturesForTesting();
+        RuntimePerformInitializers(SystemInitializers());
         NewAppInstance();
         ApplicationAddMenuHandlers();
         shell.Install();
@@ -36,9 +37,9 @@ protected:
     {
         shell.Remove();
         RuntimeTest::TearDown();
-        MainMenuBar::ResetForTesting();
-        ResetPicturesForTesting();
-        AppFolders::SetResourcesForTesting("");
+        // What the test built goes before the next test, not at process exit.
+        RuntimePerformInitializers(SystemInitializers());
+        AppFolders::OverrideResources("");
     }
 
     // Answers a scan's three queries and the boot query.
@@ -51,5 +52,5 @@ protected:
         shell.Answer(kBootQuery, boot);
     }
 
-    ScriptedShell shell;
+    ScriptedShell shell{*desktop};
 };

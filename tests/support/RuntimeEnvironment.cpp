@@ -1,3 +1,5 @@
+#include "RuntimeReset.h"
+
 #include "runtime/Runtime.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +21,7 @@ public:
     }
     void TearDown() override
     {
-        RuntimeResetForTesting();
+        ResetRuntime();
         RuntimePerformFinalizers();
     }
 };

@@ -1,29 +1,40 @@
 #pragma once
 
-#include "runtime/Dialogs.h"
+#include "RuntimeReset.h"
+#include "TestDesktop.h"
+
 #include "runtime/PropertyBlock.h"
 #include "runtime/Runtime.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 // A clean runtime for each test, with the desktop answered by the test: it
 // records every message, beep and opened address instead of showing them.
+// Command lines run in the real shell unless a script answers them.
 class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RuntimeResetForTesting();
-        SetDesktopHooksForTesting({[this](const std::string& text) { messages.push_back(text); }, [this] { ++beeps; },
-                                   [this](const std::string& url) { urls.push_back(url); }});
+        ResetRuntime();
+        replaced_ = SetDesktopServices(desktop);
     }
-    void TearDown() override { RuntimeResetForTesting(); }
+    void TearDown() override
+    {
+        ResetRuntime();
+        SetDesktopServices(replaced_);
+    }
 
-    std::vector<std::string> messages;
-    int beeps = 0;
-    std::vector<std::string> urls;
+    const std::shared_ptr<TestDesktop> desktop = std::make_shared<TestDesktop>();
+    std::vector<std::string>& messages = desktop->messages;
+    int& beeps = desktop->beeps;
+    std::vector<std::string>& urls = desktop->urls;
+
+private:
+    std::shared_ptr<DesktopServices> replaced_;
 };
 
 // Builds a property block for a class, entry by entry.

@@ -3,7 +3,7 @@
 void ScriptedShell::Install()
 {
     installed_ = true;
-    Shell::SetScriptForTesting([this](const std::string& line) {
+    desktop_.script = [this](const std::string& line) {
         lines.push_back(line);
         if (onExecute)
             onExecute(line);
@@ -11,13 +11,13 @@ void ScriptedShell::Install()
         if (it == answers_.end())
             return ProcessResult{127, "", "sh: not scripted: " + line + "\n"};
         return it->second;
-    });
+    };
 }
 
 void ScriptedShell::Remove()
 {
     if (installed_)
-        Shell::SetScriptForTesting({});
+        desktop_.script = nullptr;
     installed_ = false;
 }
 

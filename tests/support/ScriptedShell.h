@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Shell.h"
+#include "TestDesktop.h"
 
 #include <functional>
 #include <map>
@@ -12,7 +12,8 @@
 // it. A line nobody scripted fails as a shell would (status 127).
 class ScriptedShell {
 public:
-    // Replaces the real shell until Remove or destruction.
+    explicit ScriptedShell(TestDesktop& desktop) : desktop_(desktop) {}
+    // Answers in place of the real shell until Remove or destruction.
     void Install();
     void Remove();
     ~ScriptedShell() { Remove(); }
@@ -24,6 +25,7 @@ public:
     std::function<void(const std::string& line)> onExecute;  // runs before each answer
 
 private:
+    TestDesktop& desktop_;
     std::map<std::string, ProcessResult> answers_;
     bool installed_ = false;
 };

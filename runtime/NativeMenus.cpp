@@ -1,0 +1,92 @@
+#include "runtime/internal/NativeMenus.h"
+
+#include "runtime/Handlers.h"
+#include "runtime/Text.h"
+#include "runtime/internal/EditCommands.h"
+#include "runtime/internal/ProgramName.h"
+#include "runtime/internal/QtValues.h"
+
+#include <QMenu>
+
+QKeySequence ToKeySequence(const std::string& shortcut)
+{
+    std::string text = shortcut;
+    const std::string cmd = "Cmd+";
+    if (TextEquals(Left(text, 4), cmd))
+        text = "Ctrl+" + text.substr(cmd.size());
+    return QKeySequence(ToQt(text));
+}
+
+namespace {
+
+QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
+{
+    auto* action = new QAction(ToQt(item->Text()), parent);
+    action->setObjectName(ToQt(item->Name()));
+    if (item->IsSeparator())
+        action->setSeparator(true);
+    action->setVisible(item->Visible());
+    if (item->KeyboardShortcut() && !item->KeyboardShortcut()->empty())
+        action->setShortcut(ToKeySequence(*item->KeyboardShortcut()));
+    if (item->Kind() == "AppleMenuItem")
+        action->setMenuRole(QAction::AboutRole);
+    else if (item->Kind() == "QuitMenuItem")
+        action->setMenuRole(QAction::QuitRole);
+    else
+        action->setMenuRole(QAction::NoRole);
+    std::weak_ptr<MenuItem> weak = item;
+    QObject::connect(action, &QAction::triggered, action, [weak] {
+        if (auto i = weak.lock())
+            RuntimeCallHandler([&] { return i->Choose(); });
+    });
+    item->NativeData().actions.emplace_back(action);
+    return action;
+}
+
+void AddItems(QMenu* menu, const std::shared_ptr<MenuItem>& model)
+{
+    for (const auto& child : model->Children()) {
+        if (!child->Children().empty()) {
+            QMenu* sub = menu->addMenu(ToQt(child->Text()));
+            sub->menuAction()->setVisible(child->Visible());
+            child->NativeData().actions.emplace_back(sub->menuAction());
+            AddItems(sub, child);
+        } else {
+            menu->addAction(NativeAction(child, menu));
+        }
+    }
+    // Edit items are offered only when the focused control can take them.
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        for (QAction* action : menu->actions())
+            if (const std::string name = FromQt(action->objectName()); IsEditCommand(name))
+                action->setEnabled(EditCommand(name, false));
+    });
+}
+
+}  // namespace
+
+void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
+{
+    // Items that must stay reachable although their menu is hidden (About,
+    // Quit) go into a menu named after the program; on macOS Qt moves them
+    // to the application menu by their roles.
+    QMenu* program = nullptr;
+    for (const auto& menu : model->Children()) {
+        if (menu->Visible())
+            continue;
+        for (const auto& item : menu->Children()) {
+            if (item->Kind() != "AppleMenuItem" && item->Kind() != "QuitMenuItem")
+                continue;
+            if (!program)
+                program = bar->addMenu(ProgramName());
+            program->addAction(NativeAction(item, program));
+        }
+    }
+    for (const auto& menu : model->Children()) {
+        if (!menu->Visible())
+            continue;
+        QMenu* native = bar->addMenu(ToQt(menu->Text()));
+        menu->NativeData().actions.emplace_back(native->menuAction());
+        AddItems(native, menu);
+    }
+}

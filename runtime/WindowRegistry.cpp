@@ -1,0 +1,52 @@
+#include "runtime/WindowRegistry.h"
+
+#include "runtime/UIThread.h"
+#include "runtime/Window.h"
+#include "runtime/internal/Registry.h"
+
+#include <algorithm>
+
+namespace {
+
+std::vector<std::shared_ptr<Window>>& Registry()
+{
+    // Never destroyed: windows must not be torn down by static destruction,
+    // after the toolkit's own statics are gone.
+    static auto* registry = new std::vector<std::shared_ptr<Window>>;
+    return *registry;
+}
+
+}  // namespace
+
+void RegistryAdd(const std::shared_ptr<Window>& window)
+{
+    Registry().push_back(window);
+}
+
+void RegistryRemove(const Window* window)
+{
+    auto& registry = Registry();
+    registry.erase(std::remove_if(registry.begin(), registry.end(),
+                                  [window](const std::shared_ptr<Window>& w) { return w.get() == window; }),
+                   registry.end());
+}
+
+std::shared_ptr<Window> GetImplicitWindow(std::string_view registryName)
+{
+    CheckUIThread();
+    for (const auto& window : Registry())
+        if (window->RegistryName() == registryName)
+            return window;
+    return nullptr;
+}
+
+std::vector<std::shared_ptr<Window>> RegisteredWindows()
+{
+    return Registry();
+}
+
+void CloseAllWindows()
+{
+    for (const auto& window : RegisteredWindows())
+        window->Close();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+// The native side of menus. Only runtime/*.cpp and tests include this header.
+
+#include "runtime/MenuItem.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenuBar>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// Every native action that shows the item; its setters update them all.
+struct MenuItem::Native {
+    std::vector<QPointer<QAction>> actions;
+};
+
+// "Cmd+Q" style shortcuts name the platform's command key, which is Ctrl here.
+QKeySequence ToKeySequence(const std::string& shortcut);
+
+// Builds the native menus of a menu bar into bar.
+void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model);
