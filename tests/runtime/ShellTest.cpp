@@ -164,6 +164,48 @@ TEST(ShellOutput, BothStreamsFullAtOnceDoNotDeadlock)
     EXPECT_EQ(r.errorOutput.find_first_not_of('e'), std::string::npos);
 }
 
+// A command may leave a child running in the background (a daemon, or a
+// plain "&") that keeps the output pipes open. The shell's own output is
+// there when it exits; nothing more is waited for.
+TEST(ShellChild, BackgroundChildHoldingTheOutputIsNotWaitedFor)
+{
+    TempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::string pidFile = (folder.Path() / "orphan.pid").string();
+    const std::string leaveSleeper = "sleep 30 & echo $! >" + pidFile;
+    const struct {
+        std::string line;
+        std::string output;
+        std::string errorOutput;
+        int status;
+    } cases[] = {
+        // The child outlives a subshell, as a daemon does.
+        {"(" + leaveSleeper + "); echo started", "started\n", "", 0},
+        // Everything the foreground wrote just before the exit arrives.
+        {leaveSleeper + "; head -c 3000000 /dev/zero | tr '\\0' a; echo done >&2; exit 3", std::string(3000000, 'a'),
+         "done\n", 3},
+        // It holds the error stream only.
+        {"sleep 30 >/dev/null & echo $! >" + pidFile + "; printf x", "x", "", 0},
+    };
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult r = RunLine(c.line);
+        const auto took = std::chrono::steady_clock::now() - start;
+
+        pid_t sleeper = 0;
+        std::ifstream(pidFile) >> sleeper;
+        if (sleeper > 0)
+            kill(sleeper, SIGKILL);
+        fs::remove(pidFile);
+
+        EXPECT_GT(sleeper, 0) << c.line;
+        EXPECT_LT(took, std::chrono::seconds(3)) << c.line;
+        EXPECT_TRUE(r.output == c.output) << c.line << " gave " << r.output.size() << " bytes";
+        EXPECT_EQ(r.errorOutput, c.errorOutput) << c.line;
+        EXPECT_EQ(r.status, c.status) << c.line;
+    }
+}
+
 TEST(ShellChild, StdinIsEmpty)
 {
     const auto start = std::chrono::steady_clock::now();
