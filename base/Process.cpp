@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 extern char** environ;
 
@@ -140,6 +141,68 @@ void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& er
     }
 }
 
+// An ignored SIGCHLD, or SA_NOCLDWAIT, makes the kernel reap a child the
+// moment it exits, and its status is lost (waitpid fails with ECHILD). So
+// while any program runs, SIGCHLD is set back to its default here: the first
+// run to start switches, the last one to finish switches back, under one
+// lock. The setting is the whole process's; a helper process that waits for
+// the program would leave it alone, but has to be a copy of this process
+// (it cannot exec and still be waited for without SIGCHLD), which costs
+// milliseconds per command in a program of this size. A SIGCHLD handler that
+// reaps every child can still take the status; this program installs none.
+class ChildStatusKept {
+public:
+    ChildStatusKept()
+    {
+        std::lock_guard lock(mutex_);
+        if (running_++ > 0)
+            return;
+        struct sigaction current = {};
+        if (::sigaction(SIGCHLD, nullptr, &current) != 0 || !LosesStatus(current))
+            return;
+        struct sigaction keeping = current;
+        if (keeping.sa_handler == SIG_IGN)
+            keeping.sa_handler = SIG_DFL;
+        keeping.sa_flags &= ~SA_NOCLDWAIT;
+        if (::sigaction(SIGCHLD, &keeping, nullptr) == 0) {
+            original_ = current;
+            keeping_ = keeping;
+            switched_ = true;
+        }
+    }
+    ~ChildStatusKept()
+    {
+        std::lock_guard lock(mutex_);
+        if (--running_ > 0 || !switched_)
+            return;
+        switched_ = false;
+        // A setting made meanwhile by someone else stands.
+        struct sigaction current = {};
+        if (::sigaction(SIGCHLD, nullptr, &current) != 0 || current.sa_handler != keeping_.sa_handler ||
+            LosesStatus(current))
+            return;
+        ::sigaction(SIGCHLD, &original_, nullptr);
+        // Any other child that ended meanwhile would have been reaped at
+        // once; none of ours is running, so reap what is left.
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
+    ChildStatusKept(const ChildStatusKept&) = delete;
+    ChildStatusKept& operator=(const ChildStatusKept&) = delete;
+
+private:
+    static bool LosesStatus(const struct sigaction& action)
+    {
+        return action.sa_handler == SIG_IGN || (action.sa_flags & SA_NOCLDWAIT) != 0;
+    }
+
+    static inline std::mutex mutex_;
+    static inline int running_ = 0;
+    static inline bool switched_ = false;
+    static inline struct sigaction original_ = {};
+    static inline struct sigaction keeping_ = {};
+};
+
 int WaitForChild(pid_t pid)
 {
     int status = 0;
@@ -243,6 +306,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    const ChildStatusKept keepStatus;
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argp.data(), envp.data());
     if (rc != 0)

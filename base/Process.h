@@ -22,6 +22,7 @@ inline constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin"
 // of any size neither deadlock nor get cut. It returns once the program has
 // exited and what it wrote is read; a background child it leaves holding
 // the pipes is not waited for, and what that child writes later is lost.
+// The status is the program's own also when this process ignores SIGCHLD.
 // The child gets no other descriptor of this process and default signal
 // handling.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);

@@ -9,12 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -95,6 +97,49 @@ TEST(ShellStatus, IsTheStatusOfTheLine)
     };
     for (const auto& c : cases)
         EXPECT_EQ(RunLine(c.line).status, c.status) << c.line;
+}
+
+// An application that ignores SIGCHLD (or asks for no zombies) still gets
+// the shell's own status, from one thread or several at once, and finds its
+// setting as it left it.
+TEST(ShellStatus, IsTheShellsWhenTheParentIgnoresSigchld)
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction noZombies = {};
+    noZombies.sa_handler = SIG_DFL;
+    noZombies.sa_flags = SA_NOCLDWAIT;
+    const struct {
+        const char* name;
+        struct sigaction action;
+    } settings[] = {{"ignored", ignore}, {"SA_NOCLDWAIT", noZombies}};
+    const struct {
+        const char* line;
+        int status;
+    } lines[] = {{"true", 0}, {"exit 3", 3}, {"kill -TERM $$", 128 + 15}};
+
+    for (const auto& setting : settings) {
+        struct sigaction saved = {};
+        ASSERT_EQ(sigaction(SIGCHLD, &setting.action, &saved), 0);
+        for (const auto& l : lines)
+            EXPECT_EQ(RunLine(l.line).status, l.status) << setting.name << ": " << l.line;
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&wrong] {
+                for (int i = 0; i < 20; ++i)
+                    wrong += RunLine("exit 3").status != 3;
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(wrong, 0) << setting.name << ", from several threads";
+
+        struct sigaction after = {};
+        sigaction(SIGCHLD, &saved, &after);
+        EXPECT_EQ(after.sa_handler, setting.action.sa_handler) << setting.name;
+        EXPECT_EQ(after.sa_flags & SA_NOCLDWAIT, setting.action.sa_flags & SA_NOCLDWAIT) << setting.name;
+    }
 }
 
 TEST(ShellStatus, MissingCommandGives127WithTheMessageOnTheErrorStream)
