@@ -4,11 +4,15 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 extern char** environ;
 
@@ -72,52 +76,132 @@ bool MakePipe(Fd& readEnd, Fd& writeEnd, int& error)
     return true;
 }
 
-// Reads both pipes until each reports end of file. Both are drained at once:
-// a child that fills one pipe while the parent waits on the other would
-// never finish.
-void Drain(int outFd, int errFd, std::string& out, std::string& err)
+struct Stream {
+    int fd;
+    std::string* text;
+};
+
+// Reads once, at most `most` bytes. Returns how many came, or 0 when the
+// stream has ended (end of file, or a broken pipe).
+std::size_t ReadSome(Stream& s, char* buffer, std::size_t most)
 {
-    struct Stream {
-        int fd;
-        std::string* text;
-    };
+    for (;;) {
+        const ssize_t got = ::read(s.fd, buffer, most);
+        if (got > 0) {
+            s.text->append(buffer, static_cast<std::size_t>(got));
+            return static_cast<std::size_t>(got);
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        s.fd = -1;
+        return 0;
+    }
+}
+
+// Reads both pipes at once (a child that fills one while the parent waits
+// on the other would never finish) until both end or the child exits. Once
+// it has exited, everything it wrote is in the pipes: take just that and
+// stop, for a background child it left behind may hold them open for ever.
+// Without an exit descriptor (exitFd < 0) it reads to the end.
+void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& err)
+{
     Stream streams[2] = {{outFd, &out}, {errFd, &err}};
     std::vector<char> buffer(65536);
 
-    for (;;) {
-        pollfd fds[2];
-        nfds_t count = 0;
-        for (const Stream& s : streams) {
-            if (s.fd >= 0)
-                fds[count++] = pollfd{s.fd, POLLIN, 0};
-        }
-        if (count == 0)
-            return;
-
-        if (::poll(fds, count, -1) < 0) {
+    while (streams[0].fd >= 0 || streams[1].fd >= 0) {
+        // poll skips the negative descriptors of the streams that ended.
+        pollfd fds[3] = {{streams[0].fd, POLLIN, 0}, {streams[1].fd, POLLIN, 0}, {exitFd, POLLIN, 0}};
+        if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
             err += std::string("Reading the command's output failed: ") + ErrnoText(errno) + "\n";
             return;
         }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].revents != 0)
+                ReadSome(streams[i], buffer.data(), buffer.size());
+        }
+        if (fds[2].revents == 0)
+            continue;
 
-        for (nfds_t i = 0; i < count; ++i) {
-            if (fds[i].revents == 0)
+        // Only what is there now: a background child writing on could
+        // otherwise keep this loop going.
+        for (Stream& s : streams) {
+            int waiting = 0;
+            if (s.fd < 0 || ::ioctl(s.fd, FIONREAD, &waiting) != 0)
                 continue;
-            for (Stream& s : streams) {
-                if (s.fd != fds[i].fd)
-                    continue;
-                const ssize_t got = ::read(s.fd, buffer.data(), buffer.size());
-                if (got > 0) {
-                    s.text->append(buffer.data(), static_cast<std::size_t>(got));
-                } else if (got == 0 || (errno != EINTR && errno != EAGAIN)) {
-                    // End of file (or a broken pipe): this stream is done.
-                    s.fd = -1;
-                }
+            for (std::size_t left = static_cast<std::size_t>(waiting); left > 0;) {
+                const std::size_t got = ReadSome(s, buffer.data(), std::min(left, buffer.size()));
+                if (got == 0)
+                    break;
+                left -= got;
             }
         }
+        return;
     }
 }
+
+// An ignored SIGCHLD, or SA_NOCLDWAIT, makes the kernel reap a child the
+// moment it exits, and its status is lost (waitpid fails with ECHILD). So
+// while any program runs, SIGCHLD is set back to its default here: the first
+// run to start switches, the last one to finish switches back, under one
+// lock. The setting is the whole process's; a helper process that waits for
+// the program would leave it alone, but has to be a copy of this process
+// (it cannot exec and still be waited for without SIGCHLD), which costs
+// milliseconds per command in a program of this size. A SIGCHLD handler that
+// reaps every child can still take the status; this program installs none.
+class ChildStatusKept {
+public:
+    ChildStatusKept()
+    {
+        std::lock_guard lock(mutex_);
+        if (running_++ > 0)
+            return;
+        struct sigaction current = {};
+        if (::sigaction(SIGCHLD, nullptr, &current) != 0 || !LosesStatus(current))
+            return;
+        struct sigaction keeping = current;
+        if (keeping.sa_handler == SIG_IGN)
+            keeping.sa_handler = SIG_DFL;
+        keeping.sa_flags &= ~SA_NOCLDWAIT;
+        if (::sigaction(SIGCHLD, &keeping, nullptr) == 0) {
+            original_ = current;
+            keeping_ = keeping;
+            switched_ = true;
+        }
+    }
+    ~ChildStatusKept()
+    {
+        std::lock_guard lock(mutex_);
+        if (--running_ > 0 || !switched_)
+            return;
+        switched_ = false;
+        // A setting made meanwhile by someone else stands.
+        struct sigaction current = {};
+        if (::sigaction(SIGCHLD, nullptr, &current) != 0 || current.sa_handler != keeping_.sa_handler ||
+            LosesStatus(current))
+            return;
+        ::sigaction(SIGCHLD, &original_, nullptr);
+        // Any other child that ended meanwhile would have been reaped at
+        // once; none of ours is running, so reap what is left.
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+    }
+    ChildStatusKept(const ChildStatusKept&) = delete;
+    ChildStatusKept& operator=(const ChildStatusKept&) = delete;
+
+private:
+    static bool LosesStatus(const struct sigaction& action)
+    {
+        return action.sa_handler == SIG_IGN || (action.sa_flags & SA_NOCLDWAIT) != 0;
+    }
+
+    static inline std::mutex mutex_;
+    static inline int running_ = 0;
+    static inline bool switched_ = false;
+    static inline struct sigaction original_ = {};
+    static inline struct sigaction keeping_ = {};
+};
 
 int WaitForChild(pid_t pid)
 {
@@ -222,16 +306,24 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
+    const ChildStatusKept keepStatus;
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argp.data(), envp.data());
     if (rc != 0)
         return cannotStart(ErrnoText(rc));
+    // Readable once the child has exited. The child stays unreaped until
+    // WaitForChild, so its id cannot have been reused. Without pidfds (before
+    // Linux 5.3) the outputs are read to their end instead.
+    // (The system call itself: glibc's declaration before 2.37 lacks C linkage.)
+    Fd exitFd;
+    exitFd.Reset(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
 
-    // Only the child may hold the write ends, or end of file never comes.
+    // Only the child and its own children may hold the write ends.
     outWrite.Close();
     errWrite.Close();
 
-    Drain(outRead.Get(), errRead.Get(), outcome.output, outcome.errorOutput);
+    Collect(outRead.Get(), errRead.Get(), exitFd.Get(), outcome.output, outcome.errorOutput);
+    // A background child that writes on now finds the pipes closed.
     outRead.Close();
     errRead.Close();
     outcome.status = WaitForChild(pid);

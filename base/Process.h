@@ -19,8 +19,12 @@ inline constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin"
 
 // Runs a program (argv[0] is its path) with the given environment and waits
 // for it: stdin is /dev/null, stdout and stderr are read at once, so outputs
-// of any size neither deadlock nor get cut. The child gets no other
-// descriptor of this process and default signal handling.
+// of any size neither deadlock nor get cut. It returns once the program has
+// exited and what it wrote is read; a background child it leaves holding
+// the pipes is not waited for, and what that child writes later is lost.
+// The status is the program's own also when this process ignores SIGCHLD.
+// The child gets no other descriptor of this process and default signal
+// handling.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);
 // The same with this process's own environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv);

@@ -6,7 +6,8 @@ set -euo pipefail
 
 build=(g++ cmake ninja-build pkg-config qt6-base-dev libblkid-dev libmount-dev fonts-liberation2)
 run=(util-linux mount xvfb xauth)
-test=(googletest libgtest-dev e2fsprogs dosfstools xdotool x11-utils clang-format)
+# clang (and the sanitizer runtimes it only recommends) builds the sanitizer run.
+test=(googletest libgtest-dev e2fsprogs dosfstools xdotool x11-utils clang-format clang libclang-rt-14-dev)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;

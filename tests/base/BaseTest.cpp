@@ -38,6 +38,24 @@ TEST(ShellWord, TheShellReadsBackTheOriginalText)
     }
 }
 
+TEST(RunProcess, AProgramThatCannotStartGives127AndSaysWhy)
+{
+    const struct {
+        std::vector<std::string> argv;
+        std::string errorOutput;
+    } cases[] = {
+        {{"/nonexistent/tarnvik-tool", "-list"}, "Cannot start /nonexistent/tarnvik-tool: No such file or directory\n"},
+        {{"/dev/null"}, "Cannot start /dev/null: Permission denied\n"},
+        {{}, "Cannot start : no program given\n"},
+    };
+    for (const auto& c : cases) {
+        const ProcessResult r = RunProcess(c.argv);
+        EXPECT_EQ(r.status, 127) << c.errorOutput;
+        EXPECT_EQ(r.output, "") << c.errorOutput;
+        EXPECT_EQ(r.errorOutput, c.errorOutput);
+    }
+}
+
 TEST(SplitLines, GivesTheLinesWithoutTheirBreaks)
 {
     struct Case {

@@ -10,12 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -98,6 +100,49 @@ TEST(ShellStatus, IsTheStatusOfTheLine)
         EXPECT_EQ(RunLine(c.line).status, c.status) << c.line;
 }
 
+// An application that ignores SIGCHLD (or asks for no zombies) still gets
+// the shell's own status, from one thread or several at once, and finds its
+// setting as it left it.
+TEST(ShellStatus, IsTheShellsWhenTheParentIgnoresSigchld)
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction noZombies = {};
+    noZombies.sa_handler = SIG_DFL;
+    noZombies.sa_flags = SA_NOCLDWAIT;
+    const struct {
+        const char* name;
+        struct sigaction action;
+    } settings[] = {{"ignored", ignore}, {"SA_NOCLDWAIT", noZombies}};
+    const struct {
+        const char* line;
+        int status;
+    } lines[] = {{"true", 0}, {"exit 3", 3}, {"kill -TERM $$", 128 + 15}};
+
+    for (const auto& setting : settings) {
+        struct sigaction saved = {};
+        ASSERT_EQ(sigaction(SIGCHLD, &setting.action, &saved), 0);
+        for (const auto& l : lines)
+            EXPECT_EQ(RunLine(l.line).status, l.status) << setting.name << ": " << l.line;
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&wrong] {
+                for (int i = 0; i < 20; ++i)
+                    wrong += RunLine("exit 3").status != 3;
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(wrong, 0) << setting.name << ", from several threads";
+
+        struct sigaction after = {};
+        sigaction(SIGCHLD, &saved, &after);
+        EXPECT_EQ(after.sa_handler, setting.action.sa_handler) << setting.name;
+        EXPECT_EQ(after.sa_flags & SA_NOCLDWAIT, setting.action.sa_flags & SA_NOCLDWAIT) << setting.name;
+    }
+}
+
 TEST(ShellStatus, MissingCommandGives127WithTheMessageOnTheErrorStream)
 {
     const ProcessResult r = RunLine("tarnvik_no_such_command_here --list");
@@ -167,6 +212,48 @@ TEST(ShellOutput, BothStreamsFullAtOnceDoNotDeadlock)
     ASSERT_EQ(r.errorOutput.size(), 3000000u);
     EXPECT_EQ(r.output.find_first_not_of('o'), std::string::npos);
     EXPECT_EQ(r.errorOutput.find_first_not_of('e'), std::string::npos);
+}
+
+// A command may leave a child running in the background (a daemon, or a
+// plain "&") that keeps the output pipes open. The shell's own output is
+// there when it exits; nothing more is waited for.
+TEST(ShellChild, BackgroundChildHoldingTheOutputIsNotWaitedFor)
+{
+    TempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::string pidFile = (folder.Path() / "orphan.pid").string();
+    const std::string leaveSleeper = "sleep 30 & echo $! >" + pidFile;
+    const struct {
+        std::string line;
+        std::string output;
+        std::string errorOutput;
+        int status;
+    } cases[] = {
+        // The child outlives a subshell, as a daemon does.
+        {"(" + leaveSleeper + "); echo started", "started\n", "", 0},
+        // Everything the foreground wrote just before the exit arrives.
+        {leaveSleeper + "; head -c 3000000 /dev/zero | tr '\\0' a; echo done >&2; exit 3", std::string(3000000, 'a'),
+         "done\n", 3},
+        // It holds the error stream only.
+        {"sleep 30 >/dev/null & echo $! >" + pidFile + "; printf x", "x", "", 0},
+    };
+    for (const auto& c : cases) {
+        const auto start = std::chrono::steady_clock::now();
+        const ProcessResult r = RunLine(c.line);
+        const auto took = std::chrono::steady_clock::now() - start;
+
+        pid_t sleeper = 0;
+        std::ifstream(pidFile) >> sleeper;
+        if (sleeper > 0)
+            kill(sleeper, SIGKILL);
+        fs::remove(pidFile);
+
+        EXPECT_GT(sleeper, 0) << c.line;
+        EXPECT_LT(took, std::chrono::seconds(3)) << c.line;
+        EXPECT_TRUE(r.output == c.output) << c.line << " gave " << r.output.size() << " bytes";
+        EXPECT_EQ(r.errorOutput, c.errorOutput) << c.line;
+        EXPECT_EQ(r.status, c.status) << c.line;
+    }
 }
 
 TEST(ShellChild, StdinIsEmpty)
