@@ -45,20 +45,11 @@ void HideAndCloseSplash()
     NotNil(splash::Instance(), "the splash window")->Close();
 }
 
-// The list's rows as the scan core sees them.
-std::vector<DeviceRow> RowsOf(const Listbox& list)
+// A column the scan core gives, into the rows that exist: value i into row i.
+void WriteColumn(Listbox& list, int64_t column, const std::vector<std::string>& values)
 {
-    std::vector<DeviceRow> rows;
-    for (int64_t i = 0; i < list.ListCount(); ++i)
-        rows.push_back({list.Cell(i, 0), list.Cell(i, 1), list.Cell(i, 2)});
-    return rows;
-}
-
-// One column of rows back into the list, row for row.
-void WriteColumn(Listbox& list, int64_t column, const std::vector<DeviceRow>& rows, std::string DeviceRow::*field)
-{
-    for (size_t i = 0; i < rows.size() && static_cast<int64_t>(i) < list.ListCount(); ++i)
-        list.Cell(static_cast<int64_t>(i), column, rows[i].*field);
+    for (size_t i = 0; i < values.size() && static_cast<int64_t>(i) < list.ListCount(); ++i)
+        list.Cell(static_cast<int64_t>(i), column, values[i]);
 }
 
 bool IsRow(const Listbox& list, int64_t row)
@@ -358,22 +349,20 @@ void mainWindow::Event_Open()
 void mainWindow::parseTheResult2()
 {
     std::shared_ptr<mainWindow> window = Main();
-    std::vector<DeviceRow> rows = RowsOf(*window->theParsedResult());
-    FillIdentifiers(rows, window->theResult2()->Text());
-    WriteColumn(*window->theParsedResult(), 1, rows, &DeviceRow::identifier);
+    WriteColumn(*window->theParsedResult(), 1, IdentifiersFrom(window->theResult2()->Text()));
 }
 
 void mainWindow::parseTheResult1()
 {
     std::shared_ptr<mainWindow> window = Main();
     std::shared_ptr<Listbox> list = window->theParsedResult();
-    for (const DeviceRow& row : RowsFromNames(window->theResult1()->Text()))
-        list->AddRow({row.name});
+    for (std::string& name : NamesFrom(window->theResult1()->Text()))
+        list->AddRow({std::move(name)});
 }
 
 // Reads the boot volume, then drops the rows without a name and those of the
-// system's own support volumes, in the scan core's two passes. Both walk from
-// the last row up, so a removal moves only rows already visited.
+// system's own support volumes, in the scan core's two passes, each one
+// stable pass over the list.
 void mainWindow::cleanOutNotApplicable()
 {
     Shell shell;
@@ -382,9 +371,7 @@ void mainWindow::cleanOutNotApplicable()
 
     std::shared_ptr<Listbox> list = theParsedResult();
     for (FilterPass pass : {FilterPass::First, FilterPass::Second})
-        for (int64_t n = list->ListCount() - 1; n >= 0; --n)
-            if (RemovedBy(pass, list->Cell(n, 0)))
-                list->RemoveRow(n);
+        list->RemoveRowsWhere(0, [pass](const std::string& name) { return RemovedBy(pass, name); });
 
     HideAndCloseSplash();
 }
@@ -392,9 +379,7 @@ void mainWindow::cleanOutNotApplicable()
 void mainWindow::parseTheResult3()
 {
     std::shared_ptr<mainWindow> window = Main();
-    std::vector<DeviceRow> rows = RowsOf(*window->theParsedResult());
-    FillMountedStates(rows, window->theResult3()->Text());
-    WriteColumn(*window->theParsedResult(), 2, rows, &DeviceRow::mounted);
+    WriteColumn(*window->theParsedResult(), 2, OutputLines(window->theResult3()->Text()));
 }
 
 // A query that fails ends the scan's queries; what it printed is neither kept

@@ -5,20 +5,71 @@
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/QtValues.h"
 
+#include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMetaObject>
 #include <QResizeEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
-// The native list mirrors the rows of its Listbox. Row changes made by code
-// are gathered and applied in one go when control returns to the event loop
-// (or a window is shown), so a scan of thousands of rows stays fast.
-class NativeList : public QTreeWidget {
+// The native list shows the rows of its Listbox through a model that reads
+// them where they live, so no copy of the rows is made for the screen. Row
+// changes made by code are gathered and announced to the view in one reset
+// when control returns to the event loop (or a window is shown), so a scan
+// of thousands of rows stays fast. Until then the view keeps the row count
+// it was last told and reads nothing beyond the rows that exist.
+class RowsModel : public QAbstractTableModel {
 public:
-    NativeList(QWidget* parent, std::weak_ptr<Listbox> owner) : QTreeWidget(parent), owner_(std::move(owner))
+    explicit RowsModel(std::weak_ptr<Listbox> owner) : owner_(std::move(owner)) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shownRows_; }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : shownColumns_; }
+
+    QVariant data(const QModelIndex& index, int role) const override
     {
+        if (role != Qt::DisplayRole)
+            return {};
+        auto owner = owner_.lock();
+        if (!owner || !index.isValid() || index.row() >= owner->ListCount() || index.column() >= owner->ColumnCount())
+            return {};
+        return DisplayText(owner->Cell(index.row(), index.column()));
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        auto owner = owner_.lock();
+        if (!owner || section >= owner->ColumnCount())
+            return QString();
+        return DisplayText(owner->Heading(section));
+    }
+
+    // The view learns the rows and columns as they are now.
+    void Reset()
+    {
+        beginResetModel();
+        auto owner = owner_.lock();
+        shownRows_ = owner ? static_cast<int>(owner->ListCount()) : 0;
+        shownColumns_ = owner ? static_cast<int>(std::max<int64_t>(1, owner->ColumnCount())) : 1;
+        endResetModel();
+    }
+    void CellChanged(int row, int column) { emit dataChanged(index(row, column), index(row, column)); }
+    void HeadingChanged(int column) { emit headerDataChanged(Qt::Horizontal, column, column); }
+
+private:
+    std::weak_ptr<Listbox> owner_;
+    int shownRows_ = 0;
+    int shownColumns_ = 1;
+};
+
+class NativeList : public QTreeView {
+public:
+    NativeList(QWidget* parent, std::weak_ptr<Listbox> owner) : QTreeView(parent), model_(owner), owner_(owner)
+    {
+        setModel(&model_);
         setRootIsDecorated(false);
         setUniformRowHeights(true);
         setSelectionMode(QAbstractItemView::SingleSelection);
@@ -26,15 +77,15 @@ public:
         setAllColumnsShowFocus(true);
         setItemsExpandable(false);
         header()->setStretchLastSection(false);
-        connect(this, &QTreeWidget::itemSelectionChanged, this, [this] {
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             if (syncing_)
                 return;
-            const QList<QTreeWidgetItem*> selected = selectedItems();
-            const int64_t row = selected.isEmpty() ? -1 : indexOfTopLevelItem(selected.first());
+            const QModelIndexList selected = selectionModel()->selectedRows();
+            const int64_t row = selected.isEmpty() ? -1 : selected.first().row();
             if (auto o = owner_.lock())
                 o->SelectedByUser(row);
         });
-        connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem*, int) {
+        connect(this, &QTreeView::doubleClicked, this, [this](const QModelIndex&) {
             if (auto o = owner_.lock(); o && o->Enabled())
                 o->RaiseEvent(ListboxEvent::DoubleClick);
         });
@@ -62,17 +113,9 @@ public:
         if (!owner)
             return;
         syncing_ = true;
-        clear();
-        QList<QTreeWidgetItem*> items;
-        items.reserve(static_cast<qsizetype>(owner->ListCount()));
-        for (int64_t row = 0; row < owner->ListCount(); ++row) {
-            auto* item = new QTreeWidgetItem;
-            for (int64_t column = 0; column < owner->ColumnCount(); ++column)
-                item->setText(static_cast<int>(column), DisplayText(owner->Cell(row, column)));
-            items.append(item);
-        }
-        addTopLevelItems(items);
+        model_.Reset();
         syncing_ = false;
+        ApplyColumnWidths();
         Select(owner->ListIndex());
     }
 
@@ -81,27 +124,31 @@ public:
         if (rebuildPending_)
             return;  // the rebuild selects it
         syncing_ = true;
-        clearSelection();
-        if (row >= 0 && row < topLevelItemCount()) {
-            QTreeWidgetItem* item = topLevelItem(static_cast<int>(row));
-            item->setSelected(true);
-            setCurrentItem(item);
-            scrollToItem(item);
+        selectionModel()->clearSelection();
+        if (row >= 0 && row < model_.rowCount()) {
+            const QModelIndex index = model_.index(static_cast<int>(row), 0);
+            selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            scrollTo(index);
         }
         syncing_ = false;
     }
 
-    void SetCellText(int64_t row, int64_t column, const std::string& text)
+    void CellChanged(int64_t row, int64_t column)
     {
-        if (rebuildPending_ || row >= topLevelItemCount())
+        if (rebuildPending_ || row >= model_.rowCount() || column >= model_.columnCount())
             return ScheduleRebuild();
-        topLevelItem(static_cast<int>(row))->setText(static_cast<int>(column), DisplayText(text));
+        model_.CellChanged(static_cast<int>(row), static_cast<int>(column));
+    }
+    void HeadingChanged(int64_t column)
+    {
+        if (column < model_.columnCount())
+            model_.HeadingChanged(static_cast<int>(column));
     }
 
 protected:
     void resizeEvent(QResizeEvent* event) override
     {
-        QTreeWidget::resizeEvent(event);
+        QTreeView::resizeEvent(event);
         ApplyColumnWidths();
     }
 
@@ -113,7 +160,7 @@ private:
         const std::vector<std::string> parts = Split(widths_, ",");
         int used = 0;
         int star = -1;
-        for (int column = 0; column < columnCount() && column < static_cast<int>(parts.size()); ++column) {
+        for (int column = 0; column < model_.columnCount() && column < static_cast<int>(parts.size()); ++column) {
             const std::string part = Trim(parts[static_cast<size_t>(column)]);
             int width = -1;
             if (part == "*") {
@@ -137,6 +184,7 @@ private:
             setColumnWidth(star, std::max(0, total - used));
     }
 
+    RowsModel model_;
     std::weak_ptr<Listbox> owner_;
     std::string widths_;
     bool syncing_ = false;
@@ -150,7 +198,10 @@ NativeList* NativeOf(const RectControl::Native* native)
 
 }  // namespace
 
-Listbox::Listbox() = default;
+Listbox::Listbox()
+{
+    columnCount_ = IntegerProperty("ColumnCount");
+}
 Listbox::~Listbox() = default;
 
 const PropertyClass& Listbox::PropertyList() const
@@ -177,13 +228,11 @@ void Listbox::CheckColumn(int64_t column, const char* what) const
                                    Str(ColumnCount()) + " columns");
 }
 
-void Listbox::AddRow(const std::vector<std::string>& cells)
+void Listbox::AddRow(std::vector<std::string> cells)
 {
     CheckUIThread();
-    std::vector<std::string> row(static_cast<size_t>(std::max<int64_t>(1, ColumnCount())));
-    for (size_t i = 0; i < row.size() && i < cells.size(); ++i)
-        row[i] = cells[i];
-    rows_.push_back(std::move(row));
+    cells.resize(static_cast<size_t>(std::max<int64_t>(1, ColumnCount())));
+    rows_.push_back(std::move(cells));
     if (NativeList* list = NativeOf(native_.get()))
         list->ScheduleRebuild();
 }
@@ -203,7 +252,7 @@ void Listbox::Cell(int64_t row, int64_t column, const std::string& text)
     CheckColumn(column, "Cell");
     rows_[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
     if (NativeList* list = NativeOf(native_.get()))
-        list->SetCellText(row, column, text);
+        list->CellChanged(row, column);
 }
 
 void Listbox::DeleteAllRows()
@@ -226,6 +275,40 @@ void Listbox::RemoveRow(int64_t row)
         SetListIndex(-1, false);
     else if (listIndex_ > row)
         SetListIndex(listIndex_ - 1, false);
+}
+
+int64_t Listbox::RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule)
+{
+    CheckUIThread();
+    CheckColumn(column, "RemoveRowsWhere");
+    int64_t selected = listIndex_;
+    size_t kept = 0;
+    for (size_t row = 0; row < rows_.size(); ++row) {
+        if (rule(rows_[row][static_cast<size_t>(column)])) {
+            if (listIndex_ == static_cast<int64_t>(row))
+                selected = -1;
+            continue;
+        }
+        if (listIndex_ == static_cast<int64_t>(row))
+            selected = static_cast<int64_t>(kept);
+        if (kept != row)
+            rows_[kept] = std::move(rows_[row]);
+        ++kept;
+    }
+    const auto removed = static_cast<int64_t>(rows_.size() - kept);
+    rows_.resize(kept);
+    if (removed > 0)
+        if (NativeList* list = NativeOf(native_.get()))
+            list->ScheduleRebuild();
+    SetListIndex(selected, false);
+    return removed;
+}
+
+void Listbox::PropertyChanged(std::string_view name)
+{
+    if (name == "ColumnCount")
+        columnCount_ = IntegerProperty("ColumnCount");
+    RectControl::PropertyChanged(name);
 }
 
 void Listbox::ListIndex(int64_t index)
@@ -269,7 +352,7 @@ void Listbox::Heading(int64_t column, const std::string& text)
         headings_.resize(static_cast<size_t>(column) + 1);
     headings_[static_cast<size_t>(column)] = text;
     if (NativeList* list = NativeOf(native_.get()))
-        list->headerItem()->setText(static_cast<int>(column), DisplayText(text));
+        list->HeadingChanged(column);
 }
 
 void Listbox::BuildNative()
@@ -283,13 +366,8 @@ void Listbox::SyncNative(std::string_view name)
     NativeList* list = NativeOf(native_.get());
     const bool all = name.empty();
     if (all || name == "ColumnCount") {
-        list->setColumnCount(static_cast<int>(std::max<int64_t>(1, ColumnCount())));
         for (auto& row : rows_)
             row.resize(static_cast<size_t>(std::max<int64_t>(1, ColumnCount())));
-        for (int column = 0; column < list->columnCount(); ++column)
-            list->headerItem()->setText(column, static_cast<size_t>(column) < headings_.size()
-                                                    ? DisplayText(headings_[static_cast<size_t>(column)])
-                                                    : QString());
         list->ScheduleRebuild();
     }
     if (all || name == "ColumnCount" || name == "ColumnWidths")

@@ -2,6 +2,7 @@
 
 #include "runtime/Control.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,18 @@ public:
     const PropertyClass& PropertyList() const override;
     std::span<const std::string_view> EventNames() const override;
 
-    int64_t ColumnCount() const { return IntegerProperty("ColumnCount"); }
+    int64_t ColumnCount() const { return columnCount_; }
     // Appends a row; cells beyond the column count are dropped, missing ones are empty.
-    void AddRow(const std::vector<std::string>& cells);
+    void AddRow(std::vector<std::string> cells);
     // Reading or writing a cell outside the rows or columns raises OutOfBoundsException.
     std::string Cell(int64_t row, int64_t column) const;
     void Cell(int64_t row, int64_t column, const std::string& text);
     void DeleteAllRows();
     // Removes a row; later rows move up one. Outside the rows: OutOfBoundsException.
     void RemoveRow(int64_t row);
+    // Removes, in one pass, every row whose cell in `column` the rule names;
+    // the rows that stay keep their order. Returns how many went.
+    int64_t RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule);
     int64_t ListCount() const { return static_cast<int64_t>(rows_.size()); }
 
     // The selected row from 0, -1 for none. Writing -1 clears the selection;
@@ -40,6 +44,7 @@ public:
 protected:
     void BuildNative() override;
     void SyncNative(std::string_view property) override;
+    void PropertyChanged(std::string_view name) override;
 
 private:
     void CheckRow(int64_t row, const char* what) const;
@@ -49,4 +54,6 @@ private:
     std::vector<std::vector<std::string>> rows_;
     std::vector<std::string> headings_;
     int64_t listIndex_ = -1;
+    // The ColumnCount property, kept at hand: every cell access checks it.
+    int64_t columnCount_ = 0;
 };

@@ -72,20 +72,22 @@ std::string EndOfLine()
 
 std::string ReplaceLineEndings(std::string_view text, std::string_view lineEnding)
 {
+    // Tool output mostly has line feeds only: then there is nothing to replace.
+    if (lineEnding == "\n" && text.find('\r') == std::string_view::npos)
+        return std::string(text);
     std::string out;
     out.reserve(text.size());
+    std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            out += lineEnding;
-        } else if (c == '\n') {
-            out += lineEnding;
-        } else {
-            out += c;
-        }
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        out.append(text.substr(start, i - start));
+        out.append(lineEnding);
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
     }
+    out.append(text.substr(start));
     return out;
 }
 

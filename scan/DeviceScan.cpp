@@ -48,20 +48,30 @@ std::string IdentifierOfNode(std::string_view nodeLine)
     return Trim(NthField(nodeLine, "/", 3));
 }
 
+std::vector<std::string> NamesFrom(std::string_view namesOutput)
+{
+    return OutputLines(namesOutput);
+}
+
 std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput)
 {
     std::vector<DeviceRow> rows;
-    for (std::string& line : OutputLines(namesOutput))
-        rows.push_back({std::move(line), {}, {}});
+    for (std::string& name : NamesFrom(namesOutput))
+        rows.push_back({std::move(name), {}, {}});
     return rows;
+}
+
+std::vector<std::string> IdentifiersFrom(std::string_view nodesOutput)
+{
+    std::vector<std::string> identifiers = OutputLines(nodesOutput);
+    for (std::string& line : identifiers)
+        line = IdentifierOfNode(line);
+    return identifiers;
 }
 
 void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput)
 {
-    std::vector<std::string> identifiers;
-    for (const std::string& line : OutputLines(nodesOutput))
-        identifiers.push_back(IdentifierOfNode(line));
-    FillColumn(rows, &DeviceRow::identifier, std::move(identifiers));
+    FillColumn(rows, &DeviceRow::identifier, IdentifiersFrom(nodesOutput));
 }
 
 void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput)
@@ -69,11 +79,22 @@ void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOut
     FillColumn(rows, &DeviceRow::mounted, OutputLines(mountedOutput));
 }
 
+size_t CountOutputLines(std::string_view output)
+{
+    // Every line feed ends a line, and so does every carriage return not
+    // followed by one.
+    size_t lines = 1 + static_cast<size_t>(std::count(output.begin(), output.end(), '\n'));
+    for (size_t at = output.find('\r'); at != std::string_view::npos; at = output.find('\r', at + 1))
+        if (at + 1 == output.size() || output[at + 1] != '\n')
+            ++lines;
+    return lines;
+}
+
 std::vector<size_t> LineCounts(const std::vector<std::string>& outputs)
 {
     std::vector<size_t> counts;
     for (const std::string& output : outputs)
-        counts.push_back(OutputLines(output).size());
+        counts.push_back(CountOutputLines(output));
     return counts;
 }
 

@@ -30,6 +30,11 @@ std::vector<std::string> OutputLines(std::string_view output);
 // ("/dev/disk2s1" gives "disk2s1"; a line without a third field gives "").
 std::string IdentifierOfNode(std::string_view nodeLine);
 
+// Column 0 as the names output gives it, one name per line, unchanged.
+std::vector<std::string> NamesFrom(std::string_view namesOutput);
+// Column 1 as the nodes output gives it, one identifier per line.
+std::vector<std::string> IdentifiersFrom(std::string_view nodesOutput);
+
 // The names output makes the rows, one per line, with empty columns 1 and 2.
 std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput);
 // The nodes and mounted-state outputs fill columns 1 and 2 of the rows that
@@ -38,6 +43,8 @@ std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput);
 void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput);
 void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput);
 
+// How many lines an output has, as OutputLines splits it.
+size_t CountOutputLines(std::string_view output);
 // How many lines each output has, as the parsers split them. Rows are tied to
 // their devices by line position only, so they may be made only from outputs
 // whose counts agree: a name that holds a label of another query, or a line

@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <filesystem>
 
@@ -301,11 +301,11 @@ protected:
         });
         // The rows reach the native list when control returns to the loop.
         QCoreApplication::processEvents();
-        ASSERT_EQ(Tree()->topLevelItemCount(), 3);
+        ASSERT_EQ(Tree()->model()->rowCount(), 3);
     }
 
-    static QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(List()->NativeData()->widget.data()); }
-    static QPoint PlaceOf(int row) { return Tree()->visualItemRect(Tree()->topLevelItem(row)).center(); }
+    static QTreeView* Tree() { return qobject_cast<QTreeView*>(List()->NativeData()->widget.data()); }
+    static QPoint PlaceOf(int row) { return Tree()->visualRect(Tree()->model()->index(row, 0)).center(); }
     static void SendMouse(QEvent::Type type, int row)
     {
         QWidget* viewport = Tree()->viewport();

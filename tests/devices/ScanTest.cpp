@@ -2,7 +2,6 @@
 
 #include "devices/splash.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -168,7 +167,9 @@ TEST_F(ScanTest, FailedNodesQuerySkipsTheRestAndKeepsTheEarlierOutputs)
     EXPECT_EQ(Main()->theResult3()->Text(), "No\n");
 }
 
-TEST_F(ScanTest, TenThousandEntriesScanWellUnderASecond)
+// A large scan keeps every row with its own device and drops the filtered
+// ones spread through it. (How long it takes is measured in bench/.)
+TEST_F(ScanTest, TenThousandEntriesKeepTheirRowsInOrder)
 {
     // Every third entry is one the filter drops, spread through the list.
     const int count = 10000;
@@ -184,14 +185,14 @@ TEST_F(ScanTest, TenThousandEntriesScanWellUnderASecond)
     Main();
     AnswerRows(rows);
 
-    const auto start = std::chrono::steady_clock::now();
     Main()->scanBtn()->Push();
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
 
-    EXPECT_LT(took.count(), 1.0 * TARNVIK_SLOWDOWN);
     ASSERT_EQ(List()->ListCount(), static_cast<int64_t>(kept));
     EXPECT_EQ(Rows().front(), (Row{"Volume1", "disk1s1", "Yes"}));
+    EXPECT_EQ(Rows()[1], (Row{"Volume2", "disk2s1", "No"}));
     EXPECT_EQ(Rows().back(), (Row{"Volume9998", "disk9998s1", "No"}));
+    for (const Row& row : Rows())
+        EXPECT_EQ(row.identifier, "disk" + row.name.substr(6) + "s1") << "a row keeps its own device";
 }
 
 // What arrived before a failed query is listed only when it pairs up.
