@@ -68,7 +68,7 @@ fs::path ToolPath(std::string_view name)
 FakeSystem::FakeSystem()
 {
     std::error_code error;
-    fs::copy(FixturePath("listing"), dir_.Path(), fs::copy_options::recursive, error);
+    fs::copy(FixturePath("listing"), dir_.Path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
     if (error) {
         error_ = "cannot copy the fixture tree: " + error.message();
         return;
