@@ -6,7 +6,7 @@ set -euo pipefail
 
 build=(g++ cmake ninja-build pkg-config qt6-base-dev libblkid-dev libmount-dev fonts-liberation2)
 run=(util-linux mount xvfb xauth)
-test=(googletest libgtest-dev e2fsprogs dosfstools xdotool x11-utils clang-format)
+test=(googletest libgtest-dev e2fsprogs dosfstools btrfs-progs udev dbus-daemon policykit-1 udisks2 xdotool x11-utils clang-format)
 
 case "${1:-run}" in
   run) wanted=("${build[@]}" "${run[@]}") ;;
