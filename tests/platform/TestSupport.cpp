@@ -31,6 +31,15 @@ ProcessResult RunProgram(const std::vector<std::string>& argv)
     return RunProcess(argv);
 }
 
+std::vector<char*> CStrings(const std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (const auto& text : texts)
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 std::vector<std::string> Lines(std::string_view text)
 {
     const std::vector<std::string_view> lines = SplitLines(text);

@@ -101,15 +101,9 @@ UdisksSystem::~UdisksSystem()
 
 pid_t UdisksSystem::Spawn(const std::vector<std::string>& argv, const std::string& log)
 {
-    std::vector<std::string> environment = Environment();
-    std::vector<char*> args;
-    for (const auto& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env;
-    for (const auto& entry : environment)
-        env.push_back(const_cast<char*>(entry.c_str()));
-    env.push_back(nullptr);
+    const std::vector<std::string> environment = Environment();
+    std::vector<char*> args = CStrings(argv);
+    std::vector<char*> env = CStrings(environment);
     const std::string logPath = (folder_.Path() / log).string();
     const pid_t parent = ::getpid();
 
