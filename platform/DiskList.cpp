@@ -1,9 +1,30 @@
 #include "platform/DiskList.h"
 
 #include "platform/SysfsBlockDevices.h"
+#include "platform/TextFile.h"
 #include "platform/VolumeProbe.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+// Probing waits on the device far more than it computes.
+constexpr size_t kMaxProbeThreads = 16;
+
+}  // namespace
+
+std::optional<DeviceNumber> BlockDeviceAt(const SystemRoot& root, std::string_view path)
+{
+    struct stat info {};
+    if (::stat(root.Path(path).c_str(), &info) == 0 && S_ISBLK(info.st_mode))
+        return DeviceNumber::FromDev(info.st_rdev);
+    return std::nullopt;
+}
 
 DiskList::DiskList(SystemRoot root) : root_(std::move(root)) {}
 
@@ -16,10 +37,42 @@ bool DiskList::Load()
         return false;
     }
     entries_ = std::move(*scanned);
-    probed_.assign(entries_.size(), false);
+    LoadMountState();
+    return true;
+}
 
+const DiskEntry* DiskList::LoadOne(std::string_view id)
+{
+    entries_.clear();
+    std::optional<std::string> name;
+    if (id.substr(0, 5) != "/dev/") {
+        name = std::string(id);
+    } else if (auto device = BlockDeviceAt(root_, id)) {
+        name = SysfsBlockDevices::NameOf(root_, *device);
+    } else if (id.substr(0, 12) == "/dev/mapper/") {
+        name = SysfsBlockDevices::MapperDevice(root_, id.substr(12));
+    } else {
+        // No node to ask (a test tree, or a node not made yet): go by the name the path gives.
+        name = std::string(id.substr(5));
+    }
+    std::optional<DiskEntry> entry = name ? SysfsBlockDevices::One(root_, *name) : std::nullopt;
+    if (!entry)
+        return nullptr;
+    entries_.push_back(std::move(*entry));
+    LoadMountState();
+    return Find(id);
+}
+
+void DiskList::LoadMountState()
+{
+    probed_.assign(entries_.size(), false);
     // Without a mountinfo every device reads as not mounted, which is the best answer left.
     mounts_.LoadMountInfo(root_.Path("/proc/self/mountinfo"));
+    mounts_.ResolveSources([this](std::string_view source) -> std::optional<DeviceNumber> {
+        if (const DiskEntry* entry = ByNodePath(source))
+            return entry->device;
+        return BlockDeviceAt(root_, source);
+    });
     mounts_.LoadSwaps(root_.Path("/proc/swaps"));
     activeSwaps_.clear();
     for (const auto& source : mounts_.SwapSources())
@@ -28,13 +81,32 @@ bool DiskList::Load()
 
     for (auto& entry : entries_)
         ApplyMountState(entry);
-    return true;
 }
 
 void DiskList::ProbeAll()
 {
-    for (auto& entry : entries_)
-        Probe(entry);
+    std::vector<size_t> pending;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (!probed_[i])
+            pending.push_back(i);
+        probed_[i] = true;
+    }
+    VolumeProbe::Prepare();
+    size_t threads = std::min(
+        {pending.size(), kMaxProbeThreads, std::max<size_t>(2, 2 * size_t{std::thread::hardware_concurrency()})});
+    std::atomic<size_t> next{0};
+    auto work = [&] {
+        for (size_t k; (k = next++) < pending.size();)
+            Probe(entries_[pending[k]]);
+    };
+    std::vector<std::thread> pool;
+    for (size_t i = 1; i < threads; ++i)
+        pool.emplace_back(work);
+    work();
+    for (auto& thread : pool)
+        thread.join();
+    if (cache_)
+        cache_->Save(ProbeCache::Now());
 }
 
 const DiskEntry* DiskList::Find(std::string_view id)
@@ -47,9 +119,14 @@ const DiskEntry* DiskList::Find(std::string_view id)
         found = ByNodePath(id);
     if (!found)
         return nullptr;
-    auto& entry = entries_[static_cast<size_t>(found - entries_.data())];
-    Probe(entry);
-    return &entry;
+    size_t index = static_cast<size_t>(found - entries_.data());
+    if (!probed_[index]) {
+        probed_[index] = true;
+        Probe(entries_[index]);
+        if (cache_)
+            cache_->Save(ProbeCache::Now());
+    }
+    return found;
 }
 
 std::filesystem::path DiskList::NodePath(const DiskEntry& entry) const
@@ -57,13 +134,71 @@ std::filesystem::path DiskList::NodePath(const DiskEntry& entry) const
     return root_.Path(entry.DeviceNode());
 }
 
+std::optional<DeviceNumber> DiskList::SystemDevice() const
+{
+    const MountTable::Mount* mount = mounts_.MountAt("/");
+    if (!mount || mount->device.majorNumber == 0)
+        return std::nullopt;
+    return mount->device;
+}
+
+void DiskList::UseProbeCache(std::filesystem::path folder)
+{
+    cache_.reset();
+    if (!folder.empty())
+        cache_.emplace(std::move(folder));
+}
+
+std::filesystem::path DiskList::DefaultProbeCacheFolder() const
+{
+    uid_t user = ::geteuid();
+    if (user == 0)
+        return root_.Path("/run/tarnvik");
+    // Only where the login manager made the user's own runtime folder.
+    std::filesystem::path runtime = root_.Path("/run/user/" + std::to_string(user));
+    std::error_code error;
+    return std::filesystem::is_directory(runtime, error) ? runtime / "tarnvik" : std::filesystem::path();
+}
+
+std::optional<ProbeCache::Key> DiskList::CacheKey(const DiskEntry& entry, std::optional<uint64_t> diskSequence) const
+{
+    if (!diskSequence || !cache_)
+        return std::nullopt;
+    // sysfs stat: field 5 counts writes, 7 written sectors, 9 requests in flight, 12 discards.
+    std::filesystem::path disk = root_.Path("/sys/block") / entry.wholeIdentifier;
+    auto own = TextFile::Numbers((entry.whole ? disk : disk / entry.identifier) / "stat");
+    auto whole = entry.whole ? own : TextFile::Numbers(disk / "stat");
+    if (!own || !whole || own->size() < 11 || whole->size() < 11 || (*own)[8] != 0 || (*whole)[8] != 0)
+        return std::nullopt;
+    ProbeCache::Key key{entry.device, entry.sizeBytes, *diskSequence, {}};
+    for (const auto* counters : {&*own, &*whole})
+        for (size_t field : {4, 6, 11})
+            key.writes +=
+                (key.writes.empty() ? "" : ",") + std::to_string(field < counters->size() ? (*counters)[field] : 0);
+    return key;
+}
+
 void DiskList::Probe(DiskEntry& entry)
 {
-    size_t index = static_cast<size_t>(&entry - entries_.data());
-    if (probed_[index])
+    auto diskSequence = TextFile::Number(root_.Path("/sys/block") / entry.wholeIdentifier / "diskseq");
+    auto record = VolumeProbe::CurrentRecord(root_, entry, diskSequence);
+    if (record && VolumeProbe::Describes(*record)) {
+        VolumeProbe::FromRecord(*record, entry);
         return;
-    probed_[index] = true;
-    VolumeProbe::Fill(root_, NodePath(entry), entry);
+    }
+    auto key = CacheKey(entry, diskSequence);
+    int64_t now = ProbeCache::Now();
+    if (key && cache_->Find(*key, entry, now))
+        return;
+    if (VolumeProbe::FromNode(NodePath(entry), entry)) {
+        if (key)
+            cache_->Store(*key, entry, now);
+        return;
+    }
+    if (record)
+        VolumeProbe::FromRecord(*record, entry);
+    else
+        entry.content = Content::Unreadable;
 }
 
 void DiskList::ApplyMountState(DiskEntry& entry) const
@@ -84,11 +219,9 @@ void DiskList::ApplyMountState(DiskEntry& entry) const
 const DiskEntry* DiskList::ByNodePath(std::string_view path) const
 {
     // A real node (or a udev symlink to one) tells its device number directly.
-    struct stat info {};
-    if (::stat(root_.Path(path).c_str(), &info) == 0 && S_ISBLK(info.st_mode)) {
-        DeviceNumber device = DeviceNumber::FromDev(info.st_rdev);
+    if (auto device = BlockDeviceAt(root_, path)) {
         for (const auto& entry : entries_)
-            if (entry.device == device)
+            if (entry.device == *device)
                 return &entry;
         return nullptr;
     }

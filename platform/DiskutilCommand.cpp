@@ -52,26 +52,29 @@ int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out
         return Usage(err);
 
     DiskList disks(rootDirectory ? SystemRoot(*rootDirectory) : SystemRoot());
-    if (!disks.Load()) {
-        err << disks.Error() << '\n';
-        return 1;
-    }
-
-    if (verb == "info") {
-        if (operand == "-all") {
-            disks.ProbeAll();
-            out << EntryFormatter::All(disks.Entries());
-            return 0;
-        }
-        const DiskEntry* entry = disks.Find(operand);
-        if (!entry) {
-            err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';
+    if (verb == "info" && operand == "-all") {
+        if (!disks.Load()) {
+            err << disks.Error() << '\n';
             return 1;
         }
+        // The listings of one scan follow each other within a second; each reads the devices once.
+        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
+        disks.ProbeAll();
+        out << EntryFormatter::All(disks.Entries());
+        return 0;
+    }
+    if (verb == "info")
+        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
+    // Mounting decides from what is on the device now, so it probes afresh.
+    const DiskEntry* entry = disks.LoadOne(operand);
+    if (!entry) {
+        err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';
+        return 1;
+    }
+    if (verb == "info") {
         out << EntryFormatter::Entry(*entry);
         return 0;
     }
-
     Mounter mounter(disks);
     return Report(verb == "mount" ? mounter.Mount(operand) : mounter.Unmount(operand), out, err);
 }

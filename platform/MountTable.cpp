@@ -53,6 +53,8 @@ bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
         return false;
     return ForEachEntry(mnt_table_parse_file, mountinfo, [this](libmnt_fs* fs) {
         Mount mount;
+        mount.id = mnt_fs_get_id(fs);
+        mount.parentId = mnt_fs_get_parent_id(fs);
         mount.device = DeviceNumber::FromDev(mnt_fs_get_devno(fs));
         mount.source = Text(mnt_fs_get_source(fs));
         mount.target = Text(mnt_fs_get_target(fs));
@@ -72,6 +74,19 @@ bool MountTable::LoadSwaps(const std::filesystem::path& swaps)
         if (const char* source = mnt_fs_get_source(fs))
             swapSources_.emplace_back(source);
     });
+}
+
+void MountTable::ResolveSources(const std::function<std::optional<DeviceNumber>(std::string_view)>& deviceOf)
+{
+    for (auto& mount : mounts_) {
+        if (mount.device.majorNumber != 0 || mount.source.rfind("/dev/", 0) != 0)
+            continue;
+        // A FUSE file system names its source as its owner likes, so any user could claim a device.
+        if (mount.fileSystemType == "fuse" || mount.fileSystemType.rfind("fuse.", 0) == 0)
+            continue;
+        if (auto device = deviceOf(mount.source))
+            mount.device = *device;
+    }
 }
 
 std::vector<const MountTable::Mount*> MountTable::MountsOf(DeviceNumber device) const
@@ -100,4 +115,13 @@ const MountTable::Mount* MountTable::MountAt(std::string_view target) const
         if (it->target == target)
             return &*it;
     return nullptr;
+}
+
+std::vector<const MountTable::Mount*> MountTable::ChildrenOf(const Mount& mount) const
+{
+    std::vector<const Mount*> children;
+    for (const auto& other : mounts_)
+        if (other.parentId == mount.id && &other != &mount)
+            children.push_back(&other);
+    return children;
 }

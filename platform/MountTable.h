@@ -3,6 +3,8 @@
 #include "platform/DeviceNumber.h"
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +14,11 @@
 class MountTable {
 public:
     struct Mount {
+        int id = 0;
+        int parentId = 0;
+        // The device the mount belongs to. mountinfo reports an anonymous
+        // number (0:N) for btrfs and its kind; ResolveSources replaces it
+        // with the device the mount's source names.
         DeviceNumber device;
         std::string source;
         std::string target;
@@ -23,6 +30,10 @@ public:
     bool LoadMountInfo(const std::filesystem::path& mountinfo);
     bool LoadSwaps(const std::filesystem::path& swaps);
 
+    // Gives each mount with an anonymous device number the device its
+    // source path leads to, where deviceOf finds one.
+    void ResolveSources(const std::function<std::optional<DeviceNumber>(std::string_view source)>& deviceOf);
+
     const std::vector<Mount>& Mounts() const { return mounts_; }
     // Sources of the active swap areas as the swaps file names them.
     const std::vector<std::string>& SwapSources() const { return swapSources_; }
@@ -33,6 +44,8 @@ public:
     const Mount* PrimaryMountOf(DeviceNumber device) const;
     // The mount now visible at target (the last one mounted there).
     const Mount* MountAt(std::string_view target) const;
+    // The mounts whose parent is mount.
+    std::vector<const Mount*> ChildrenOf(const Mount& mount) const;
 
 private:
     std::vector<Mount> mounts_;

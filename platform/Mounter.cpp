@@ -1,12 +1,12 @@
 #include "platform/Mounter.h"
 
-#include "base/Process.h"
 #include "base/TextLines.h"
 #include "platform/EntryFormatter.h"
 #include "platform/MountPointPlanner.h"
 #include "platform/SearchPath.h"
 
 #include <libmount/libmount.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 
 namespace fs = std::filesystem;
 
@@ -21,6 +22,7 @@ namespace {
 
 // Media of other people: their programs get no set-id bits or device nodes.
 constexpr const char* kMountOptions = "nosuid,nodev";
+constexpr std::string_view kBusy = "target is busy";
 
 struct ContextDeleter {
     void operator()(libmnt_context* context) const { mnt_free_context(context); }
@@ -34,7 +36,7 @@ Mounter::Outcome Success(std::string message)
 
 Mounter::Outcome Failure(std::string message)
 {
-    return {1, std::move(message)};
+    return {1, EntryFormatter::Sanitize(message)};
 }
 
 // libmount's own wording of what happened, as its mount and umount commands print it.
@@ -46,6 +48,21 @@ std::string LibmountMessage(libmnt_context* context, int rc, int& code)
     if (message.empty() && code != MNT_EX_SUCCESS)
         message = "unknown error (code " + std::to_string(code) + ")";
     return message;
+}
+
+std::string BusyText(const std::string& mountPoint)
+{
+    return std::string(kBusy) + (mountPoint.empty() ? "" : " (" + mountPoint + ")");
+}
+
+// Asks the kernel whether unmounting target would fail as busy, without
+// unmounting it: MNT_EXPIRE refuses a busy mount and only marks an idle one
+// (the mark is cleared again by the next use of the mount).
+bool KernelSaysBusy(const std::string& target)
+{
+    struct stat info {};
+    ::stat(target.c_str(), &info);  // a use of the mount: clears any mark left by someone else
+    return ::umount2(target.c_str(), MNT_EXPIRE | UMOUNT_NOFOLLOW) != 0 && errno == EBUSY;
 }
 
 }  // namespace
@@ -107,6 +124,9 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         // The wanted state already holds, as with mounting a mounted volume.
         return Success("Volume " + name + " on " + ident + " is not mounted");
     }
+    // Nothing of the system's own volume is touched: without it the system stops.
+    if (disks_.SystemDevice() == entry->device)
+        return Failure("Unmount of " + ident + " failed: " + ident + " holds the system volume (/)");
     if (privileged_)
         return UnmountAsRoot(*entry, name);
     return RunUdisks("unmount", *entry, name);
@@ -117,57 +137,130 @@ Mounter::Outcome Mounter::MountAsRoot(const DiskEntry& entry, const std::string&
     const std::string& ident = entry.identifier;
     std::error_code error;
     fs::create_directories(media_, error);
-    fs::path target = MountPointPlanner::Choose(media_, entry.VolumeName(), disks_.Mounts());
-    bool created = ::mkdir(target.c_str(), 0755) == 0;
-    if (!created && errno != EEXIST)
-        return Failure("Mount of " + ident + " failed: cannot create " + target.string() + ": " + std::strerror(errno));
+    auto target = MountPointPlanner::Choose(media_, entry.VolumeName(), disks_.Mounts());
+    if (!target)
+        return Failure("Mount of " + ident + " failed: no free folder for it in " + media_.string() + " (" +
+                       MountPointPlanner::DirectoryName(entry.VolumeName()) + " and its " +
+                       std::to_string(MountPointPlanner::kNames - 1) + " numbered names are taken)");
+    auto claim = MountPointPlanner::ClaimFolder(media_, target->filename().string(), disks_.Mounts());
+    if (!claim.error.empty())
+        return Failure("Mount of " + ident + " failed: " + claim.error);
 
-    ContextHandle context(mnt_new_context());
-    if (!context)
-        return Failure("Mount of " + ident + " failed: out of memory");
+    // Mounted through the open folder, so the mount lands on exactly the folder that was checked.
+    std::string through = "/proc/self/fd/" + std::to_string(claim.fd);
     std::string source = disks_.NodePath(entry).string();
-    mnt_context_set_source(context.get(), source.c_str());
-    mnt_context_set_target(context.get(), target.c_str());
-    mnt_context_set_options(context.get(), kMountOptions);
-    int rc = mnt_context_mount(context.get());
-    int code = 0;
-    std::string message = LibmountMessage(context.get(), rc, code);
+    ContextHandle context(mnt_new_context());
+    int code = MNT_EX_SYSERR;
+    std::string message = "out of memory";
+    if (context) {
+        mnt_context_disable_canonicalize(context.get(), 1);
+        mnt_context_set_source(context.get(), source.c_str());
+        mnt_context_set_target(context.get(), through.c_str());
+        mnt_context_set_options(context.get(), kMountOptions);
+        int rc = mnt_context_mount(context.get());
+        message = LibmountMessage(context.get(), rc, code);
+    }
+    ::close(claim.fd);
     if (code != MNT_EX_SUCCESS) {
-        if (created)
-            ::rmdir(target.c_str());
+        if (claim.created)
+            ::rmdir(target->c_str());
         return Failure("Mount of " + ident + " failed: " + message);
     }
     return Success("Volume " + name + " on " + ident + " mounted");
 }
 
+std::string Mounter::BusyMountOf(const DiskEntry& entry) const
+{
+    const MountTable& table = disks_.Mounts();
+    auto mounts = table.MountsOf(entry.device);
+    std::set<int> ours;
+    for (const auto* mount : mounts)
+        ours.insert(mount->id);
+    for (const auto* mount : mounts) {
+        // Something else on top of it, or inside it, keeps it from going.
+        const MountTable::Mount* top = table.MountAt(mount->target);
+        if (top && !ours.count(top->id))
+            return mount->target;
+        auto children = table.ChildrenOf(*mount);
+        for (const auto* child : children)
+            if (!ours.count(child->id))
+                return mount->target;
+        // Only a mount that is alone at its place can be asked; mounts of our own on it go first anyway.
+        if (children.empty() && top == mount && KernelSaysBusy(mount->target))
+            return mount->target;
+    }
+    return {};
+}
+
 Mounter::Outcome Mounter::UnmountAsRoot(const DiskEntry& entry, const std::string& name)
 {
     const std::string& ident = entry.identifier;
-    // Every mount of the device goes, the latest first, so bind mounts do not keep it busy.
     auto mounts = disks_.Mounts().MountsOf(entry.device);
-    std::vector<std::string> targets;
-    for (auto it = mounts.rbegin(); it != mounts.rend(); ++it)
-        targets.push_back((*it)->target);
-
-    for (const auto& target : targets) {
+    // All or nothing: a busy mount is found before any mount of the device is touched.
+    if (std::string busy = BusyMountOf(entry); !busy.empty()) {
+        for (const auto* mount : mounts) {
+            struct stat info {};
+            ::stat(mount->target.c_str(), &info);  // the checks' marks go again
+        }
+        return Failure("Unmount of " + ident + " failed: " + BusyText(busy));
+    }
+    // The latest first, so bind mounts and mounts inside others go before what holds them.
+    for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
         ContextHandle context(mnt_new_context());
         if (!context)
             return Failure("Unmount of " + ident + " failed: out of memory");
-        mnt_context_set_target(context.get(), target.c_str());
+        mnt_context_set_target(context.get(), (*it)->target.c_str());
         int rc = mnt_context_umount(context.get());
         int code = 0;
         std::string message = LibmountMessage(context.get(), rc, code);
         if (code != MNT_EX_SUCCESS)
-            return Failure("Unmount of " + ident + " failed: " + message);
+            return Failure("Unmount of " + ident +
+                           " failed: " + (message == kBusy ? BusyText((*it)->target) : message));
     }
-    for (const auto& target : targets) {
-        fs::path directory(target);
+    for (const auto* mount : mounts) {
+        fs::path directory(mount->target);
         std::error_code error;
         // Only our own kind of mount point; rmdir leaves a directory that still holds anything.
         if (directory.parent_path() == media_ && fs::is_directory(fs::symlink_status(directory, error)))
             ::rmdir(directory.c_str());
     }
     return Success("Volume " + name + " on " + ident + " unmounted");
+}
+
+std::string Mounter::UdisksReason(const std::string& verb, const std::string& ident, const ProcessResult& result,
+                                  const std::string& busyAt)
+{
+    constexpr std::string_view kError = "GDBus.Error:";
+    constexpr std::string_view kUdisks = "org.freedesktop.UDisks2.Error.";
+    std::string lastLine;
+    for (std::string_view line : SplitLines(result.errorOutput.empty() ? result.output : result.errorOutput)) {
+        line = TrimSpace(line);
+        // Only where a terminal is at hand can its agent run; none is, on purpose.
+        if (line.empty() || line.rfind("Error creating textual authentication agent", 0) == 0)
+            continue;
+        size_t at = line.find(kError);
+        if (at == std::string_view::npos) {
+            lastLine = line;
+            continue;
+        }
+        std::string_view error = line.substr(at + kError.size());
+        size_t colon = error.find(": ");
+        std::string_view errorName = error.substr(0, colon);
+        std::string_view detail = colon == std::string_view::npos ? std::string_view() : error.substr(colon + 2);
+        if (errorName.substr(0, kUdisks.size()) == kUdisks) {
+            std::string_view known = errorName.substr(kUdisks.size());
+            if (known.rfind("NotAuthorized", 0) == 0)
+                return "not authorized to " + verb + " " + ident +
+                       " (ask an administrator, or use a desktop session that can authenticate)";
+            if (known == "DeviceBusy")
+                return BusyText(busyAt);
+        }
+        // udisks repeats its own "Error mounting X:" inside the detail; that text alone says it.
+        lastLine = detail.empty() ? line : detail;
+    }
+    if (lastLine.empty())
+        return "udisksctl exited with status " + std::to_string(result.status);
+    return lastLine;
 }
 
 Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry, const std::string& name)
@@ -178,12 +271,19 @@ Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& en
     if (!udisksctl)
         return Failure(action + " of " + ident +
                        " failed: this needs root privileges or udisks (udisksctl was not found)");
-    ProcessResult result = RunProcess({udisksctl->string(), verb, "-b", disks_.NodePath(entry).string()});
+    std::string node = disks_.NodePath(entry).string();
+    // In a session of its own udisksctl has no terminal to ask for a password on, so it never
+    // waits for typing; a desktop's authentication agent still answers for it.
+    std::vector<std::string> argv;
+    if (auto setsid = FindOnPath("setsid", searchPath_ + ":" + kDefaultSearchPath))
+        argv = {setsid->string(), "--wait", udisksctl->string(), verb, "-b", node};
+    else
+        argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node};
+    ProcessResult result = RunProcess(argv);
     if (result.status != 0) {
-        std::string reason(TrimSpace(result.errorOutput.empty() ? result.output : result.errorOutput));
-        if (reason.empty())
-            reason = "udisksctl exited with status " + std::to_string(result.status);
-        return Failure(action + " of " + ident + " failed: " + reason);
+        auto mounts = disks_.Mounts().MountsOf(entry.device);
+        std::string busyAt = mounts.size() == 1 ? mounts.front()->target : std::string();
+        return Failure(action + " of " + ident + " failed: " + UdisksReason(verb, ident, result, busyAt));
     }
     return Success("Volume " + name + " on " + ident + (verb == "mount" ? " mounted" : " unmounted"));
 }

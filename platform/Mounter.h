@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Process.h"
 #include "platform/DiskEntry.h"
 #include "platform/DiskList.h"
 
@@ -20,12 +21,20 @@ public:
     explicit Mounter(DiskList& disks);
 
     void SetPrivileged(bool privileged) { privileged_ = privileged; }
+    // Where volumes are mounted as root; /media by default.
     void SetMediaDirectory(std::filesystem::path media) { media_ = std::move(media); }
-    // Where udisksctl is looked for; PATH by default.
+    // Where udisksctl (and setsid) are looked for; PATH by default.
     void SetSearchPath(std::string searchPath) { searchPath_ = std::move(searchPath); }
 
     Outcome Mount(std::string_view id);
     Outcome Unmount(std::string_view id);
+
+    // One short reason from what a failed udisksctl printed, in the words
+    // used as root: known udisks errors get our own wording, others keep
+    // udisks' text without its bus error name. busyAt names the mount point
+    // a busy unmount was about, when there is only one.
+    static std::string UdisksReason(const std::string& verb, const std::string& ident, const ProcessResult& result,
+                                    const std::string& busyAt);
 
 private:
     Outcome MountAsRoot(const DiskEntry& entry, const std::string& name);
@@ -33,6 +42,8 @@ private:
     Outcome RunUdisks(const std::string& verb, const DiskEntry& entry, const std::string& name);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
+    // The mount of the device that would keep an unmount from succeeding; empty when none would.
+    std::string BusyMountOf(const DiskEntry& entry) const;
 
     DiskList& disks_;
     bool privileged_ = false;

@@ -5,7 +5,6 @@
 #include "platform/TextFile.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -26,18 +25,6 @@ bool IsSet(const fs::path& file)
     return value && *value != 0;
 }
 
-std::vector<fs::path> Subdirectories(const fs::path& dir)
-{
-    std::vector<fs::path> found;
-    std::error_code error;
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
-        std::error_code ignored;
-        if (it->is_directory(ignored))
-            found.push_back(it->path());
-    }
-    return found;
-}
-
 // Size, device number and read-only flag, common to disks and partitions.
 bool ReadCommon(const fs::path& dir, DiskEntry& entry)
 {
@@ -52,27 +39,58 @@ bool ReadCommon(const fs::path& dir, DiskEntry& entry)
     return true;
 }
 
+// A whole disk as the listing shows it, without its partitions; false when it is left out.
+bool ReadDisk(const fs::path& dir, std::string name, DiskEntry& disk)
+{
+    disk.identifier = std::move(name);
+    disk.wholeIdentifier = disk.identifier;
+    if (!ReadCommon(dir, disk))
+        return false;
+    if (IsLoopName(disk.identifier)) {
+        // The path may hold line breaks of its own; only the final one is sysfs's.
+        auto backing = TextFile::Value(dir / "loop" / "backing_file");
+        if (!backing)
+            return false;  // an unbound loop device
+        disk.backingFile = *backing;
+    }
+    disk.removable = IsSet(dir / "removable");
+    if (auto name = TextFile::FirstLine(dir / "dm" / "name"))
+        disk.mapperName = *name;
+    return true;
+}
+
 struct Partition {
     uint64_t number = 0;
     DiskEntry entry;
 };
 
+bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk, Partition& part)
+{
+    auto number = TextFile::Number(dir / "partition");
+    if (!number)
+        return false;
+    part.number = *number;
+    part.entry.identifier = std::move(name);
+    part.entry.whole = false;
+    part.entry.wholeIdentifier = disk.identifier;
+    part.entry.removable = disk.removable;
+    return ReadCommon(dir, part.entry);
+}
+
+// The partitions of a disk in partition order. Only subfolders named after
+// the disk can be partitions (sda1, nvme0n1p2); the others (queue, holders,
+// power...) are not looked into.
 std::vector<DiskEntry> ReadPartitions(const fs::path& diskDir, const DiskEntry& disk)
 {
     std::vector<Partition> found;
-    for (const auto& dir : Subdirectories(diskDir)) {
-        auto number = TextFile::Number(dir / "partition");
-        if (!number)
+    std::error_code error;
+    for (fs::directory_iterator it(diskDir, error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.size() <= disk.identifier.size() || name.compare(0, disk.identifier.size(), disk.identifier) != 0)
             continue;
         Partition part;
-        part.number = *number;
-        part.entry.identifier = dir.filename().string();
-        part.entry.whole = false;
-        part.entry.wholeIdentifier = disk.identifier;
-        part.entry.removable = disk.removable;
-        if (!ReadCommon(dir, part.entry))
-            continue;
-        found.push_back(std::move(part));
+        if (ReadPartition(it->path(), std::move(name), disk, part))
+            found.push_back(std::move(part));
     }
     std::sort(found.begin(), found.end(), [](const Partition& a, const Partition& b) {
         if (a.number != b.number)
@@ -85,7 +103,19 @@ std::vector<DiskEntry> ReadPartitions(const fs::path& diskDir, const DiskEntry& 
     return partitions;
 }
 
+void ListPartitions(DiskEntry& disk, const std::vector<DiskEntry>& partitions)
+{
+    for (const auto& part : partitions)
+        disk.partitions.push_back(part.identifier);
+}
+
 }  // namespace
+
+bool SysfsBlockDevices::IsKernelName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
 
 std::optional<std::vector<DiskEntry>> SysfsBlockDevices::Scan(const SystemRoot& root)
 {
@@ -98,21 +128,8 @@ std::optional<std::vector<DiskEntry>> SysfsBlockDevices::Scan(const SystemRoot& 
     std::vector<std::pair<DiskEntry, fs::path>> disks;
     for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
         DiskEntry disk;
-        disk.identifier = it->path().filename().string();
-        disk.wholeIdentifier = disk.identifier;
-        fs::path dir = it->path();
-        if (!ReadCommon(dir, disk))
-            continue;
-        if (IsLoopName(disk.identifier)) {
-            auto backing = TextFile::FirstLine(dir / "loop" / "backing_file");
-            if (!backing)
-                continue;  // an unbound loop device
-            disk.backingFile = *backing;
-        }
-        disk.removable = IsSet(dir / "removable");
-        if (auto name = TextFile::FirstLine(dir / "dm" / "name"))
-            disk.mapperName = *name;
-        disks.emplace_back(std::move(disk), std::move(dir));
+        if (ReadDisk(it->path(), it->path().filename().string(), disk))
+            disks.emplace_back(std::move(disk), it->path());
     }
     std::sort(disks.begin(), disks.end(),
               [](const auto& a, const auto& b) { return NaturalOrder()(a.first.identifier, b.first.identifier); });
@@ -120,13 +137,42 @@ std::optional<std::vector<DiskEntry>> SysfsBlockDevices::Scan(const SystemRoot& 
     std::vector<DiskEntry> entries;
     for (auto& [disk, dir] : disks) {
         auto partitions = ReadPartitions(dir, disk);
-        for (const auto& part : partitions)
-            disk.partitions.push_back(part.identifier);
+        ListPartitions(disk, partitions);
         entries.push_back(std::move(disk));
         for (auto& part : partitions)
             entries.push_back(std::move(part));
     }
     return entries;
+}
+
+std::optional<DiskEntry> SysfsBlockDevices::One(const SystemRoot& root, std::string_view name)
+{
+    if (!IsKernelName(name))
+        return std::nullopt;
+    std::error_code error;
+    // The device's own folder: a partition's lies in its disk's.
+    fs::path dir = fs::canonical(root.Path("/sys/class/block") / name, error);
+    if (error)
+        return std::nullopt;
+    if (fs::exists(dir / "partition", error)) {
+        fs::path diskDir = dir.parent_path();
+        DiskEntry disk;
+        Partition part;
+        // Listed only as a partition of a disk that is listed itself.
+        if (!ReadDisk(diskDir, diskDir.filename().string(), disk) ||
+            name.compare(0, disk.identifier.size(), disk.identifier) != 0 ||
+            !ReadPartition(dir, std::string(name), disk, part))
+            return std::nullopt;
+        return std::move(part.entry);
+    }
+    // A whole disk is listed under sys/block.
+    if (!fs::exists(root.Path("/sys/block") / name, error))
+        return std::nullopt;
+    DiskEntry disk;
+    if (!ReadDisk(dir, std::string(name), disk))
+        return std::nullopt;
+    ListPartitions(disk, ReadPartitions(dir, disk));
+    return disk;
 }
 
 std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, DeviceNumber device)
@@ -151,6 +197,17 @@ std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, Dev
         for (const auto& entry : *entries)
             if (entry.device == device)
                 return entry.identifier;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> SysfsBlockDevices::MapperDevice(const SystemRoot& root, std::string_view mapperName)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(root.Path("/sys/block"), error), end; !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.rfind("dm-", 0) == 0 && TextFile::FirstLine(it->path() / "dm" / "name") == mapperName)
+            return name;
     }
     return std::nullopt;
 }

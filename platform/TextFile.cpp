@@ -2,20 +2,46 @@
 
 #include "base/TextLines.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+
+namespace {
+
+std::optional<uint64_t> ParseNumber(std::string_view digits)
+{
+    uint64_t value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
 
 std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    // Plain system calls: a listing reads several of these per device.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return text.str();
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got > 0) {
+            text.append(buffer, static_cast<size_t>(got));
+            continue;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        ::close(fd);
+        if (got < 0)
+            return std::nullopt;
+        return text;
+    }
 }
 
 std::optional<std::string> TextFile::FirstLine(const std::filesystem::path& path)
@@ -29,15 +55,38 @@ std::optional<std::string> TextFile::FirstLine(const std::filesystem::path& path
     return text;
 }
 
+std::optional<std::string> TextFile::Value(const std::filesystem::path& path)
+{
+    auto text = Read(path);
+    if (text && !text->empty() && text->back() == '\n')
+        text->pop_back();
+    return text;
+}
+
 std::optional<uint64_t> TextFile::Number(const std::filesystem::path& path)
 {
     auto line = FirstLine(path);
     if (!line)
         return std::nullopt;
-    const std::string_view digits = TrimSpace(*line);
-    uint64_t value = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+    return ParseNumber(TrimSpace(*line));
+}
+
+std::optional<std::vector<uint64_t>> TextFile::Numbers(const std::filesystem::path& path)
+{
+    auto line = FirstLine(path);
+    if (!line)
         return std::nullopt;
-    return value;
+    std::vector<uint64_t> numbers;
+    std::string_view rest = *line;
+    for (;;) {
+        rest = TrimSpace(rest);
+        if (rest.empty())
+            return numbers;
+        size_t end = rest.find_first_of(" \t");
+        auto number = ParseNumber(rest.substr(0, end));
+        if (!number)
+            return std::nullopt;
+        numbers.push_back(*number);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+    }
 }

@@ -3,6 +3,8 @@
 #include "base/TextLines.h"
 #include "platform/TextFile.h"
 
+#include <charconv>
+
 namespace {
 
 int HexValue(char c)
@@ -30,6 +32,8 @@ UdevRecord UdevRecord::FromText(std::string_view text)
 {
     UdevRecord record;
     for (std::string_view line : SplitLines(text)) {
+        if (line.substr(0, 2) == "S:")
+            record.links_.emplace_back(line.substr(2));
         if (line.substr(0, 2) != "E:")
             continue;
         line.remove_prefix(2);
@@ -54,6 +58,22 @@ std::string UdevRecord::Label() const
     if (auto encoded = Property("ID_FS_LABEL_ENC"))
         return DecodeEscapes(*encoded);
     return Property("ID_FS_LABEL").value_or("");
+}
+
+std::optional<uint64_t> UdevRecord::DiskSequence() const
+{
+    constexpr std::string_view kPrefix = "disk/by-diskseq/";
+    for (std::string_view link : links_) {
+        if (link.substr(0, kPrefix.size()) != kPrefix)
+            continue;
+        link.remove_prefix(kPrefix.size());
+        uint64_t sequence = 0;
+        auto [end, error] = std::from_chars(link.data(), link.data() + link.size(), sequence);
+        std::string_view rest = link.substr(static_cast<size_t>(end - link.data()));
+        if (error == std::errc() && end != link.data() && (rest.empty() || rest.substr(0, 5) == "-part"))
+            return sequence;
+    }
+    return std::nullopt;
 }
 
 std::string UdevRecord::DecodeEscapes(std::string_view text)

@@ -3,13 +3,16 @@
 #include "platform/DeviceNumber.h"
 #include "platform/SystemRoot.h"
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The properties udev stored for a block device in run/udev/data/b<M>:<m>
-// (its "E:KEY=value" lines). It stands in for probing when the node itself
+// (its "E:KEY=value" lines) and the links it made ("S:" lines). It stands in
+// for probing where it is known to be current, and when the node itself
 // cannot be read, as for an unprivileged user.
 class UdevRecord {
 public:
@@ -20,10 +23,14 @@ public:
     // The label as the file system holds it: ID_FS_LABEL_ENC decoded, else
     // ID_FS_LABEL (where udev replaced unsafe characters).
     std::string Label() const;
+    // The disk sequence number of its disk/by-diskseq link ("N", or "N-partM"
+    // for a partition); nullopt without such a link.
+    std::optional<uint64_t> DiskSequence() const;
 
     // Undoes udev's \xNN escaping.
     static std::string DecodeEscapes(std::string_view text);
 
 private:
     std::map<std::string, std::string> properties_;
+    std::vector<std::string> links_;
 };

@@ -1,6 +1,6 @@
 #include "platform/VolumeProbe.h"
 
-#include "platform/UdevRecord.h"
+#include "platform/TextFile.h"
 
 #include <blkid/blkid.h>
 
@@ -28,13 +28,10 @@ std::string Value(blkid_probe probe, const char* name)
 
 }  // namespace
 
-void VolumeProbe::Fill(const SystemRoot& root, const std::filesystem::path& node, DiskEntry& entry)
+void VolumeProbe::Prepare()
 {
-    if (FromNode(node, entry))
-        return;
-    if (FromUdev(root, entry))
-        return;
-    entry.content = Content::Unreadable;
+    // libblkid sets up its debug mask on first use, unguarded.
+    blkid_init_debug(0);
 }
 
 bool VolumeProbe::FromNode(const std::filesystem::path& node, DiskEntry& entry)
@@ -52,7 +49,9 @@ bool VolumeProbe::FromNode(const std::filesystem::path& node, DiskEntry& entry)
     if (result < 0)
         return false;  // an I/O error, or signatures of several file systems
     if (result == 1) {
-        entry.content = Content::NoFileSystem;
+        entry.label.clear();
+        entry.uuid.clear();
+        Classify({}, {}, entry);
         return true;
     }
     entry.label = Value(probe.get(), "LABEL");
@@ -61,15 +60,35 @@ bool VolumeProbe::FromNode(const std::filesystem::path& node, DiskEntry& entry)
     return true;
 }
 
-bool VolumeProbe::FromUdev(const SystemRoot& root, DiskEntry& entry)
+std::optional<UdevRecord> VolumeProbe::CurrentRecord(const SystemRoot& root, const DiskEntry& entry,
+                                                     std::optional<uint64_t> diskSequence)
 {
     auto record = UdevRecord::Load(root, entry.device);
-    if (!record)
-        return false;
-    entry.label = record->Label();
-    entry.uuid = record->Property("ID_FS_UUID").value_or("");
-    Classify(record->Property("ID_FS_TYPE").value_or(""), record->Property("ID_FS_USAGE").value_or(""), entry);
-    return true;
+    if (!record || !diskSequence)
+        return record;
+    auto recorded = record->DiskSequence();
+    if (!recorded && !entry.whole) {
+        auto diskNumber = TextFile::FirstLine(root.Path("/sys/block") / entry.wholeIdentifier / "dev");
+        auto disk = diskNumber ? DeviceNumber::Parse(*diskNumber) : std::nullopt;
+        auto diskRecord = disk ? UdevRecord::Load(root, *disk) : std::nullopt;
+        if (diskRecord)
+            recorded = diskRecord->DiskSequence();
+    }
+    if (recorded && *recorded != *diskSequence)
+        return std::nullopt;
+    return record;
+}
+
+void VolumeProbe::FromRecord(const UdevRecord& record, DiskEntry& entry)
+{
+    entry.label = record.Label();
+    entry.uuid = record.Property("ID_FS_UUID").value_or("");
+    Classify(record.Property("ID_FS_TYPE").value_or(""), record.Property("ID_FS_USAGE").value_or(""), entry);
+}
+
+bool VolumeProbe::Describes(const UdevRecord& record)
+{
+    return !record.Property("ID_FS_TYPE").value_or("").empty();
 }
 
 void VolumeProbe::Classify(const std::string& type, const std::string& usage, DiskEntry& entry)

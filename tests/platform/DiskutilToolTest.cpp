@@ -69,6 +69,36 @@ TEST_F(DiskutilTool, InfoByNameAndByNodeGiveTheSameEntry)
     EXPECT_EQ(Count(byName.output, "Mounted:"), 1u);
 }
 
+TEST_F(DiskutilTool, InfoOfOneDeviceIsItsEntryOfTheWholeListing)
+{
+    // One device is read on its own, yet must read exactly as in the listing.
+    auto all = Diskutil({"info", "-all"});
+    ASSERT_EQ(all.status, 0);
+    const std::string separator = "\n**********\n\n";
+    std::vector<std::string> entries;
+    for (size_t start = 0;;) {
+        size_t end = all.output.find(separator, start);
+        entries.push_back(all.output.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + separator.size();
+    }
+    ASSERT_EQ(entries.size(), 10u);
+    for (const auto& entry : entries) {
+        std::string id = Lines(entry).at(0).substr(29);
+        SCOPED_TRACE(id);
+        for (const std::string& operand : {id, "/dev/" + id}) {
+            auto one = Diskutil({"info", operand});
+            EXPECT_EQ(one.status, 0);
+            EXPECT_EQ(one.output, entry);
+        }
+    }
+    EXPECT_EQ(Diskutil({"info", "/dev/mapper/vg-data"}).output, entries.at(0));
+    // Devices the listing leaves out are not found one by one either.
+    for (const char* hidden : {"loop3", "loop4", "loop5", "sr0", "..", "block", "/dev/mapper/nope"})
+        EXPECT_EQ(Diskutil({"info", hidden}).status, 1) << hidden;
+}
+
 TEST_F(DiskutilTool, UnknownDeviceIsReportedOnStderr)
 {
     TempDir scratch;
@@ -105,6 +135,9 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
         {"mount", "dm-0", 0, "Volume Backup Mounted x Volume Name y on dm-0 is already mounted at /srv/backup"},
         {"mount", "/dev/vda1", 0, "Volume ROOT FS on vda1 is already mounted at /"},
         {"unmount", "vda10", 0, "Volume Data Disk on vda10 is not mounted"},
+        // Refused by the tool itself, before any umount: as root it would reach the real "/".
+        {"unmount", "vda1", 1, "Unmount of vda1 failed: vda1 holds the system volume (/)"},
+        {"unmount", "/dev/vda1", 1, "Unmount of vda1 failed: vda1 holds the system volume (/)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.verb) + " " + c.id);

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <memory>
+#include <string>
 
 namespace fs = std::filesystem;
 
@@ -104,6 +105,10 @@ TEST_F(DiskListing, SysfsFactsAndIdentity)
     EXPECT_EQ(dm.DeviceNode(), "/dev/dm-0");
     EXPECT_EQ(dm.mapperName, "vg-data");
     EXPECT_EQ(Entry("loop10").backingFile, "/srv/images/raw disk.img");
+    // A line break in the path is kept, and shown as a space like every other control character.
+    EXPECT_EQ(Entry("loop2").backingFile, "/srv/images/stick\nB.img");
+    EXPECT_NE(EntryFormatter::Entry(Entry("loop2")).find("   Backing File:             /srv/images/stick B.img\n"),
+              std::string::npos);
     EXPECT_FALSE(Entry("vda1").uuid.empty());
     EXPECT_EQ(Entry("vda10").uuid, "8d1e6a52-3f0b-4e3f-8a4c-2b9c7e1f0a33");
 }
@@ -132,6 +137,78 @@ TEST_F(DiskListing, PairedLabelsOnceInEveryEntryDespiteHostileLabels)
     }
     EXPECT_NE(all.find("   Volume Name:              Backup Mounted x Volume Name y\n"), std::string::npos);
     EXPECT_NE(all.find("   Volume Name:              Device Node x\n"), std::string::npos);
+}
+
+TEST(DiskListingRoots, AnonymousDeviceNumbersMatchBySource)
+{
+    // btrfs reports mounts under an anonymous number (0:N); only the source names the device.
+    FakeSystem system;
+    ASSERT_EQ(system.Error(), "");
+    fs::copy_file(FixturePath("anonymous/mountinfo"), system.Root() / "proc/self/mountinfo",
+                  fs::copy_options::overwrite_existing);
+    DiskList disks{SystemRoot(system.Root())};
+    ASSERT_TRUE(disks.Load());
+    disks.ProbeAll();
+    const Expected cases[] = {
+        {"sdc", "Device Node: x", "Yes", "/mnt/pool", "ext4"},  // its whole file system, not the subvolume
+        {"dm-0", "Backup\nMounted: x\tVolume Name: y", "Yes", "/srv/snapshots", "xfs"},  // by its mapper name
+        {"vda10", "Data Disk", "No", "", "ext4"},  // a FUSE mount's claim counts for nothing
+        {"vda1", "ROOT FS", "Yes", "/", "ext4"},   // a real device number still counts as it is
+    };
+    for (const auto& expected : cases) {
+        SCOPED_TRACE(expected.id);
+        const DiskEntry* entry = disks.Find(expected.id);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->VolumeName(), expected.volumeName);
+        EXPECT_EQ(entry->MountedText(), expected.mounted);
+        EXPECT_EQ(entry->mountPoint, expected.mountPoint);
+        EXPECT_EQ(entry->Personality(), expected.personality);
+    }
+    EXPECT_EQ(disks.Mounts().MountsOf({8, 32}).size(), 2u);
+    EXPECT_EQ(disks.SystemDevice(), (DeviceNumber{254, 1}));
+}
+
+TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
+{
+    // Left behind by a udev daemon that stopped: each names the disk sequence
+    // number of the media it described. Nothing can be probed (no nodes).
+    TempDir root;
+    const fs::path& r = root.Path();
+    auto write = [&](const std::string& file, const std::string& text) {
+        fs::create_directories((r / file).parent_path());
+        std::ofstream(r / file) << text;
+    };
+    write("sys/block/loop0/dev", "7:0\n");
+    write("sys/block/loop0/size", "8\n");
+    write("sys/block/loop0/loop/backing_file", "/srv/b.img\n");
+    write("sys/block/loop0/diskseq", "21\n");
+    write("sys/block/sdd/dev", "8:48\n");
+    write("sys/block/sdd/size", "64\n");
+    write("sys/block/sdd/diskseq", "30\n");
+    for (const char* part : {"1", "2"}) {
+        write("sys/block/sdd/sdd" + std::string(part) + "/dev", "8:" + std::to_string(48 + std::stoi(part)) + "\n");
+        write("sys/block/sdd/sdd" + std::string(part) + "/size", "8\n");
+        write("sys/block/sdd/sdd" + std::string(part) + "/partition", std::string(part) + "\n");
+    }
+    write("run/udev/data/b8:48", "S:disk/by-diskseq/29\n");  // the disk had other media then
+    write("run/udev/data/b8:49", "E:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P1\n");
+    write("run/udev/data/b8:50", "S:disk/by-diskseq/30-part2\nE:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P2\n");
+
+    const std::pair<std::string, std::string> loopRecords[] = {
+        {"S:disk/by-diskseq/21\n", "OLD"},      // this very media
+        {"S:disk/by-diskseq/20\n", "Unknown"},  // the image attached before
+        {"", "OLD"},                            // no sequence number to judge by
+    };
+    for (const auto& [link, name] : loopRecords) {
+        SCOPED_TRACE(link);
+        write("run/udev/data/b7:0", link + "E:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=OLD\n");
+        DiskList disks{SystemRoot(r)};
+        ASSERT_TRUE(disks.Load());
+        disks.ProbeAll();
+        EXPECT_EQ(disks.Find("loop0")->VolumeName(), name);
+        EXPECT_EQ(disks.Find("sdd1")->VolumeName(), "Unknown");  // judged by its disk's record
+        EXPECT_EQ(disks.Find("sdd2")->VolumeName(), "P2");       // by its own link
+    }
 }
 
 TEST(DiskListingRoots, MissingSysfsIsAnErrorNotACrash)

@@ -1,9 +1,16 @@
 #include "TestSupport.h"
 
 #include "LoopDevices.h"
+#include "platform/DiskList.h"
+#include "platform/MountPointPlanner.h"
+#include "platform/Mounter.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -81,6 +88,11 @@ TEST_F(DiskLoopDevices, ListedAndAligned)
         Row listed = RowOf(device->Node());
         EXPECT_EQ(listed.name, row.name);
         EXPECT_EQ(listed.mounted, row.mounted);
+        // Read on its own, a device reads exactly as in the listing.
+        auto one = Diskutil({"info", device->Id()});
+        ASSERT_EQ(one.status, 0);
+        EXPECT_NE(("\n\n" + Diskutil({"info", "-all"}).output).find("\n\n" + one.output), std::string::npos)
+            << one.output;
     }
 }
 
@@ -127,27 +139,90 @@ TEST_F(DiskLoopDevices, MountAndUnmount)
     }
 }
 
-TEST_F(DiskLoopDevices, BusyVolumeStaysMounted)
+TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
 {
     const std::string id = data_->Id();
     const fs::path point = kMedia / "MY DATA";
     ASSERT_EQ(Diskutil({"mount", id}).status, 0);
+    // A second, newer mount of the same device: it would go first.
+    TempDir second;
+    ASSERT_EQ(::mount(data_->Node().c_str(), second.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    const std::vector<std::string> both = {point.string(), second.Path().string()};
     {
         BusyProcess busy(point);
         ASSERT_TRUE(busy.Started());
         ASSERT_TRUE(busy.WaitUntilInside(point));
 
         auto result = Diskutil({"unmount", id});
-        EXPECT_NE(result.status, 0);
+        EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.output, "");
-        EXPECT_EQ(result.errorOutput.rfind("Unmount of " + id + " failed: ", 0), 0u) << result.errorOutput;
-        EXPECT_NE(result.errorOutput.find("target is busy"), std::string::npos) << result.errorOutput;
-        EXPECT_EQ(MountTargets(data_->Node()), std::vector<std::string>{point.string()});
+        EXPECT_EQ(result.errorOutput, "Unmount of " + id + " failed: target is busy (" + point.string() + ")\n");
+        EXPECT_EQ(MountTargets(data_->Node()), both);
         EXPECT_EQ(RowOf(data_->Node()).mounted, "Yes");
+        // The check left the idle mount as usable as before.
+        EXPECT_TRUE(fs::exists(second.Path() / "lost+found"));
+        EXPECT_EQ(Diskutil({"unmount", id}).status, 1);
+        EXPECT_EQ(MountTargets(data_->Node()), both);
     }
     auto result = Diskutil({"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
+    EXPECT_TRUE(MountTargets(data_->Node()).empty());
     EXPECT_FALSE(fs::exists(point));
+}
+
+TEST_F(DiskLoopDevices, MediaFolderNeverMountsThroughWhatIsThere)
+{
+    TempDir media;
+    TempDir elsewhere;
+    const fs::path& m = media.Path();
+    std::ofstream(elsewhere.Path() / "precious") << "keep";
+    fs::create_directory_symlink(elsewhere.Path(), m / "MY DATA");
+    fs::create_directory(m / "MY DATA 1");
+    std::ofstream(m / "MY DATA 1" / "file") << "x";
+
+    auto mount = [&] {
+        DiskList disks;
+        EXPECT_NE(disks.LoadOne(data_->Node()), nullptr);
+        Mounter mounter(disks);
+        mounter.SetMediaDirectory(m);
+        return mounter.Mount(data_->Id());
+    };
+    auto outcome = mount();
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.message;
+    EXPECT_EQ(MountTargets(data_->Node()), std::vector<std::string>{(m / "MY DATA 2").string()});
+    EXPECT_TRUE(fs::exists(elsewhere.Path() / "precious"));
+    {
+        DiskList disks;
+        ASSERT_NE(disks.LoadOne(data_->Id()), nullptr);
+        Mounter mounter(disks);
+        mounter.SetMediaDirectory(m);
+        ASSERT_EQ(mounter.Unmount(data_->Id()).exitCode, 0);
+        EXPECT_FALSE(fs::exists(m / "MY DATA 2"));
+    }
+
+    // With every name taken it says so and mounts nowhere.
+    for (int n = 2; n < MountPointPlanner::kNames; ++n)
+        fs::create_directory_symlink(elsewhere.Path(), m / ("MY DATA " + std::to_string(n)));
+    outcome = mount();
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.message, "Mount of " + data_->Id() + " failed: no free folder for it in " + m.string() +
+                                   " (MY DATA and its 99 numbered names are taken)");
+    EXPECT_TRUE(MountTargets(data_->Node()).empty());
+    EXPECT_TRUE(fs::exists(elsewhere.Path() / "precious"));
+}
+
+TEST_F(DiskLoopDevices, BackingFileWithLineBreakStaysOnOneLine)
+{
+    const fs::path image = images_.Path() / "two\nlines.img";
+    ASSERT_EQ(MakeImage(image, "", "", 1), "");
+    LoopDevice odd(image);
+    ASSERT_EQ(odd.Error(), "");
+    auto result = Diskutil({"info", odd.Id()});
+    ASSERT_EQ(result.status, 0);
+    EXPECT_NE(result.output.find("\n   Backing File:             " + images_.Path().string() + "/two lines.img\n"),
+              std::string::npos)
+        << result.output;
+    EXPECT_EQ(RowOf(odd.Node()).name, "Notapplicable(no");
 }
 
 TEST_F(DiskLoopDevices, RawImageIsNotMounted)
@@ -161,6 +236,46 @@ TEST_F(DiskLoopDevices, RawImageIsNotMounted)
     EXPECT_TRUE(MountTargets(raw_->Node()).empty());
     auto after = fs::exists(kMedia) ? std::distance(fs::directory_iterator(kMedia), fs::directory_iterator()) : 0;
     EXPECT_EQ(after, before);
+}
+
+// btrfs shows its mounts under an anonymous device number; the stand-ins
+// still know where it is mounted.
+TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
+{
+    if (const std::string why = WhyNoLoopDevices(); !why.empty())
+        GTEST_SKIP() << why;
+    if (RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; command -v mkfs.btrfs && command -v btrfs").status != 0)
+        GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
+    TempDir images;
+    ASSERT_EQ(MakeImage(images.Path() / "pool.img", "btrfs", "BT DATA", 128), "");
+    LoopDevice pool(images.Path() / "pool.img", kMedia / "BT DATA");
+    ASSERT_EQ(pool.Error(), "");
+    const std::string id = pool.Id();
+    const fs::path point = kMedia / "BT DATA";
+    auto info = [&] { return RunProgram({ToolPath("diskutil").string(), "info", id}).output; };
+    auto run = [&](const char* verb) { return RunProgram({ToolPath("diskutil").string(), verb, id}); };
+
+    auto mounted = run("mount");
+    if (mounted.status != 0 && !KernelHas("btrfs"))
+        GTEST_SKIP() << "the kernel has no btrfs: " << mounted.errorOutput;
+    ASSERT_EQ(mounted.status, 0) << mounted.errorOutput;
+    EXPECT_NE(info().find("   Mounted:                  Yes\n   Mount Point:              " + point.string() + "\n"),
+              std::string::npos)
+        << info();
+
+    auto again = run("mount");
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.output, "Volume BT DATA on " + id + " is already mounted at " + point.string() + "\n");
+    EXPECT_EQ(MountTargets(pool.Node()), std::vector<std::string>{point.string()});  // nothing stacked
+
+    auto unmounted = run("unmount");
+    EXPECT_EQ(unmounted.status, 0) << unmounted.errorOutput;
+    EXPECT_EQ(unmounted.output, "Volume BT DATA on " + id + " unmounted\n");
+    EXPECT_TRUE(MountTargets(pool.Node()).empty());
+    EXPECT_NE(info().find("   Mounted:                  No\n"), std::string::npos) << info();
+    EXPECT_FALSE(fs::exists(point));
+    // The kernel keeps a list of the btrfs devices it has seen; this one goes again.
+    RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; btrfs device scan --forget " + ShellWord(pool.Node()));
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 #include "platform/MountPointPlanner.h"
 #include "platform/Mounter.h"
 
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +60,107 @@ TEST(DiskMountPointName, SkipsDirectoriesInUse)
     MountTable mounted;
     ASSERT_TRUE(mounted.LoadMountInfo(mountinfo));
     EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", mounted), m / "DATA 3");
+
+    // Every name taken: no folder at all, never one in use.
+    for (int n = 3; n < MountPointPlanner::kNames; ++n)
+        fs::create_directory_symlink("/", m / ("DATA " + std::to_string(n)));
+    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", mounted), std::nullopt);
+}
+
+TEST(DiskMountPointName, ClaimsOnlyAnEmptyFolderOfItsOwn)
+{
+    TempDir media;
+    const fs::path& m = media.Path();
+    TempDir elsewhere;
+    std::ofstream(elsewhere.Path() / "precious") << "x";
+    fs::create_directory_symlink(elsewhere.Path(), m / "link");
+    std::ofstream(m / "file") << "x";
+    fs::create_directory(m / "full");
+    std::ofstream(m / "full" / "x") << "x";
+    fs::create_directory(m / "empty");
+    fs::permissions(m / "empty", fs::perms::owner_all);
+
+    struct Case {
+        const char* name;
+        const char* error;  // empty: claimed
+        bool created;
+    };
+    const Case cases[] = {
+        {"link", " is a symlink", false},
+        {"file", " is not a folder", false},
+        {"full", " is not empty", false},
+        {"empty", "", false},
+        {"new", "", true},
+    };
+    const mode_t oldMask = ::umask(077);  // the folder is 0755 whatever the umask
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto claim = MountPointPlanner::ClaimFolder(m, c.name, MountTable());
+        EXPECT_EQ(claim.error, c.error[0] ? (m / c.name).string() + c.error : "");
+        EXPECT_EQ(claim.created, c.created);
+        EXPECT_EQ(claim.fd >= 0, claim.error.empty());
+        if (claim.fd >= 0)
+            ::close(claim.fd);
+    }
+    ::umask(oldMask);
+    EXPECT_EQ(fs::status(m / "new").permissions() & fs::perms::all, fs::perms::owner_all | fs::perms::group_read |
+                                                                        fs::perms::group_exec | fs::perms::others_read |
+                                                                        fs::perms::others_exec);
+    EXPECT_EQ(fs::status(m / "empty").permissions() & fs::perms::all, fs::perms::owner_all);  // not made: left as it is
+    EXPECT_TRUE(fs::is_symlink(m / "link"));
+    EXPECT_TRUE(fs::exists(elsewhere.Path() / "precious"));
+
+    // Something already mounted there.
+    fs::path mountinfo = elsewhere.Path() / "mountinfo";
+    std::ofstream(mountinfo) << "30 1 8:1 / " << (m / "empty").string() << " rw - ext4 /dev/sda1 rw\n";
+    MountTable mounted;
+    ASSERT_TRUE(mounted.LoadMountInfo(mountinfo));
+    EXPECT_EQ(MountPointPlanner::ClaimFolder(m, "empty", mounted).error,
+              (m / "empty").string() + " is already a mount point");
+}
+
+TEST(DiskUdisksReasons, ShortAndTheSameAsForRoot)
+{
+    // What udisksctl prints, as seen with a real udisksd and polkitd.
+    const std::string agent =
+        "Error creating textual authentication agent: Error opening current controlling terminal for the process "
+        "(`/dev/tty'): No such device or address (polkit-error-quark, 0)\n";
+    struct Case {
+        const char* verb;
+        std::string errorOutput;
+        const char* busyAt;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"mount",
+         agent + "Error mounting /dev/loop0: GDBus.Error:org.freedesktop.UDisks2.Error.NotAuthorizedCanObtain: Not "
+                 "authorized to perform operation\n",
+         "", "not authorized to mount loop0 (ask an administrator, or use a desktop session that can authenticate)"},
+        {"unmount",
+         "Error unmounting /dev/loop0: GDBus.Error:org.freedesktop.UDisks2.Error.NotAuthorizedDismissed: Dismissed\n",
+         "", "not authorized to unmount loop0 (ask an administrator, or use a desktop session that can authenticate)"},
+        {"unmount",
+         "Error unmounting /dev/loop0: GDBus.Error:org.freedesktop.UDisks2.Error.DeviceBusy: Error unmounting "
+         "/dev/loop0: target is busy\n",
+         "/media/u/DATA", "target is busy (/media/u/DATA)"},
+        {"unmount",
+         "Error unmounting /dev/loop0: GDBus.Error:org.freedesktop.UDisks2.Error.DeviceBusy: Error unmounting "
+         "/dev/loop0: target is busy\n",
+         "", "target is busy"},
+        // No known error: udisks' own words, without the bus error's name.
+        {"mount",
+         "Error mounting /dev/loop0: GDBus.Error:org.freedesktop.UDisks2.Error.Failed: Error mounting /dev/loop0 at "
+         "/media/u/x: wrong fs type\n",
+         "", "Error mounting /dev/loop0 at /media/u/x: wrong fs type"},
+        {"mount", "Error connecting to the udisks daemon: Could not connect: No such file or directory\n", "",
+         "Error connecting to the udisks daemon: Could not connect: No such file or directory"},
+        {"mount", agent, "", "udisksctl exited with status 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.errorOutput);
+        ProcessResult result{1, "", c.errorOutput};
+        EXPECT_EQ(Mounter::UdisksReason(c.verb, "loop0", result, c.busyAt), c.reason);
+    }
 }
 
 // Mounting as a user who is not root: through a stand-in udisksctl that
@@ -108,12 +213,51 @@ TEST_F(DiskUserMount, SucceedsThroughUdisksctl)
     EXPECT_EQ(Recorded().at(0), "unmount");
 }
 
-TEST_F(DiskUserMount, PassesUdisksErrorsThrough)
+TEST_F(DiskUserMount, GivesUdisksReasonInOneLine)
 {
-    InstallUdisksctl("echo 'Error mounting /dev/sdc: Not authorized to perform operation' >&2\nexit 1");
+    InstallUdisksctl(
+        "echo 'Error mounting /dev/sdc: GDBus.Error:org.freedesktop.UDisks2.Error.NotAuthorizedCanObtain: Not "
+        "authorized to perform operation' >&2\nexit 1");
     auto outcome = mounter_.Mount("/dev/sdc");
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.message, "Mount of sdc failed: Error mounting /dev/sdc: Not authorized to perform operation");
+    EXPECT_EQ(outcome.message,
+              "Mount of sdc failed: not authorized to mount sdc (ask an administrator, or use a "
+              "desktop session that can authenticate)");
+}
+
+TEST_F(DiskUserMount, SystemVolumeIsNotAskedFor)
+{
+    InstallUdisksctl("exit 0");
+    auto outcome = mounter_.Unmount("vda1");
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.message, "Unmount of vda1 failed: vda1 holds the system volume (/)");
+    EXPECT_FALSE(fs::exists(log_)) << "udisksctl ran";
+}
+
+TEST_F(DiskUserMount, UdisksctlNeverGetsATerminal)
+{
+    // Started from a terminal, the program's udisksctl must still have none to prompt on.
+    const fs::path seen = bin_.Path() / "terminal";
+    InstallUdisksctl("if (: </dev/tty) 2>/dev/null; then echo yes; else echo no; fi > " + ShellWord(seen.string()));
+    int terminal = -1;
+    pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(child, 0) << "no pseudo-terminal here";
+    if (child == 0) {
+        bool own = (::open("/dev/tty", O_RDWR) >= 0);  // the test itself does have one
+        ::_exit(own && mounter_.Mount("sdc").exitCode == 0 ? 0 : 1);
+    }
+    std::string transcript;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        transcript.append(buffer, static_cast<size_t>(got));
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(terminal);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << transcript;
+    std::ifstream in(seen);
+    std::string answer;
+    std::getline(in, answer);
+    EXPECT_EQ(answer, "no");
 }
 
 TEST_F(DiskUserMount, WithoutUdisksSaysWhatIsNeeded)

@@ -31,6 +31,15 @@ ProcessResult RunProgram(const std::vector<std::string>& argv)
     return RunProcess(argv);
 }
 
+std::vector<char*> CStrings(const std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    for (const auto& text : texts)
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 std::vector<std::string> Lines(std::string_view text)
 {
     const std::vector<std::string_view> lines = SplitLines(text);
@@ -68,7 +77,7 @@ fs::path ToolPath(std::string_view name)
 FakeSystem::FakeSystem()
 {
     std::error_code error;
-    fs::copy(FixturePath("listing"), dir_.Path(), fs::copy_options::recursive, error);
+    fs::copy(FixturePath("listing"), dir_.Path(), fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
     if (error) {
         error_ = "cannot copy the fixture tree: " + error.message();
         return;

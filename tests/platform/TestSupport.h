@@ -29,6 +29,10 @@ ProcessResult RunShell(const std::string& line);
 // Runs a program with exactly these arguments, no shell in between.
 ProcessResult RunProgram(const std::vector<std::string>& argv);
 
+// Pointers to the texts with a null pointer after them, for execve; the
+// texts must outlive them.
+std::vector<char*> CStrings(const std::vector<std::string>& texts);
+
 // The lines of text, without line breaks; no final empty line.
 std::vector<std::string> Lines(std::string_view text);
 // How often needle occurs in text.

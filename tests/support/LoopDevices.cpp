@@ -60,6 +60,8 @@ std::string MakeImage(const fs::path& path, const std::string& type, const std::
     std::string line;
     if (type == "vfat")
         line = "mkfs.vfat " + (label.empty() ? std::string() : "-n " + ShellWord(label) + " ");
+    else if (type == "btrfs")
+        line = "mkfs.btrfs -q -f " + (label.empty() ? std::string() : "-L " + ShellWord(label) + " ");
     else
         line = "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + ShellWord(label) + " ");
     ProcessResult made = Sh(line + ShellWord(path.string()));
@@ -71,7 +73,9 @@ std::string MakeImage(const fs::path& path, const std::string& type, const std::
 std::vector<std::string> MountTargets(const std::string& node)
 {
     std::vector<std::string> targets;
-    for (std::string_view line : SplitLines(Sh("findmnt -n -o TARGET -S " + ShellWord(node)).output))
+    // Kept here: the lines point into it.
+    const std::string listed = Sh("findmnt -n -o TARGET -S " + ShellWord(node)).output;
+    for (std::string_view line : SplitLines(listed))
         if (!line.empty())
             targets.emplace_back(line);
     return targets;

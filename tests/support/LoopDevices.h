@@ -15,7 +15,7 @@
 std::string WhyNoLoopDevices();
 
 // A sizeMiB image file at path holding the file system made by
-// mkfs.<type> (ext4, vfat) with label, or zeros when type is empty.
+// mkfs.<type> (ext4, vfat, btrfs) with label, or zeros when type is empty.
 // Returns the mkfs error text, empty on success.
 std::string MakeImage(const std::filesystem::path& path, const std::string& type, const std::string& label,
                       int sizeMiB);
