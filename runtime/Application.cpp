@@ -23,12 +23,14 @@ void Application::SetVersionData(int64_t majorVersion, int64_t minorVersion, int
 
 void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)
 {
+    CheckUIThread();
     RuntimeTrace("Application.MenuBar");
     menuBar_ = bar;
 }
 
 void Application::AddMenuHandler(const std::string& name, MenuHandler handler)
 {
+    CheckUIThread();
     RuntimeTrace("AddMenuHandler " + name);
     menuHandlers_.emplace_back(name, std::move(handler));
 }

@@ -202,6 +202,7 @@ void Window::Close()
 
 bool Window::IsVisible() const
 {
+    CheckUIThread();
     return !closed_ && native_->top && native_->top->isVisible();
 }
 
