@@ -160,11 +160,17 @@ void Window::ShowWithin(const std::shared_ptr<Window>& parent, int64_t facing)
         return;
     NativeTopLevel* top = native_->top;
     if (parent && !parent->IsClosed() && parent->native_->top) {
-        top->setWindowModality(Qt::WindowModal);
-        top->winId();  // makes sure the native window exists before it is attached
+        top->winId();  // makes sure the native windows exist before one is attached to the other
         parent->native_->top->winId();
-        top->windowHandle()->setTransientParent(parent->native_->top->windowHandle());
-        if (!placed_ || !top->isVisible()) {
+        QWindow* parentHandle = parent->native_->top->windowHandle();
+        const bool attached = top->isVisible() && top->windowModality() == Qt::WindowModal &&
+                              top->windowHandle()->transientParent() == parentHandle;
+        if (!attached) {
+            // Qt takes modality only from a hidden window, and a window whose
+            // block says Visible was shown when it was built.
+            top->hide();
+            top->setWindowModality(Qt::WindowModal);
+            top->windowHandle()->setTransientParent(parentHandle);
             Place(parent);
             placed_ = true;
         }

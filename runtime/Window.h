@@ -43,7 +43,9 @@ public:
     // window-system events (never user input). On a closed window, Show and
     // Hide do nothing.
     void Show();
-    // Shows the window attached to `parent`, modal to it. facing is reserved.
+    // Shows the window attached to `parent`, modal to it, and placed as its
+    // Placement says relative to the parent unless it is already on screen
+    // so; the first showing as every later one. facing is reserved.
     void ShowWithin(const std::shared_ptr<Window>& parent, int64_t facing = 0);
     void Hide();
     void Close();
