@@ -1,10 +1,13 @@
 #include "runtime/Application.h"
 
 #include "runtime/Handlers.h"
+#include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Text.h"
 #include "runtime/Trace.h"
 #include "runtime/UIThread.h"
+#include "runtime/Window.h"
+#include "runtime/WindowRegistry.h"
 
 namespace {
 bool hiDPI = false;
@@ -26,6 +29,9 @@ void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)
     CheckUIThread();
     RuntimeTrace("Application.MenuBar");
     menuBar_ = bar;
+    if (GetAppObject().get() == this)
+        for (const auto& window : RegisteredWindows())
+            window->ApplyProgramCommands();
 }
 
 void Application::AddMenuHandler(const std::string& name, MenuHandler handler)

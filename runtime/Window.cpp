@@ -1,7 +1,9 @@
 #include "runtime/Window.h"
 
+#include "runtime/Application.h"
 #include "runtime/Control.h"
 #include "runtime/Handlers.h"
+#include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Trace.h"
 #include "runtime/UIThread.h"
@@ -127,6 +129,7 @@ void Window::Constructor()
         previous = widget;
     }
     constructed_ = true;
+    ApplyProgramCommands();
     RaiseEvent(WindowEvent::Open);
     if (!closed_ && !shownOrHiddenByCode_ && BooleanProperty("Visible"))
         Show();
@@ -238,6 +241,21 @@ void Window::MenuBar(const std::shared_ptr<::MenuBar>& bar)
     }
     ApplySizeLimits();
     native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
+    if (constructed_)
+        ApplyProgramCommands();
+}
+
+void Window::ApplyProgramCommands()
+{
+    CheckUIThread();
+    NativeTopLevel* top = native_->top;
+    if (!top)
+        return;
+    // A window that shows its menu bar has the commands there; the same
+    // shortcut twice in one window would trigger neither.
+    const bool showsItsBar = menuBar_ && BooleanProperty("MenuBarVisible");
+    const std::shared_ptr<Application> app = GetAppObject();
+    top->SetProgramCommands(showsItsBar || !app ? nullptr : app->MenuBar());
 }
 
 int64_t Window::Width() const
@@ -333,6 +351,8 @@ void Window::PropertyChanged(std::string_view name)
             bar->setVisible(BooleanProperty("MenuBarVisible"));
         ApplySizeLimits();
         native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
+        if (constructed_)
+            ApplyProgramCommands();
     }
 }
 

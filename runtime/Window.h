@@ -86,6 +86,10 @@ public:
     struct Native;
     Native* NativeData() const { return native_.get(); }
     void ContentResized(int64_t width, int64_t height);
+    // A window that shows no menu bar of its own still answers the program's
+    // commands (About, Quit) of the application's menu bar by their
+    // shortcuts. The runtime calls this when either menu bar changes.
+    void ApplyProgramCommands();
 
 protected:
     using WindowHandler = std::function<bool(Window&, const EventArgs&)>;
