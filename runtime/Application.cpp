@@ -1,10 +1,13 @@
 #include "runtime/Application.h"
 
 #include "runtime/Handlers.h"
+#include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Text.h"
 #include "runtime/Trace.h"
 #include "runtime/UIThread.h"
+#include "runtime/Window.h"
+#include "runtime/WindowRegistry.h"
 
 namespace {
 bool hiDPI = false;
@@ -23,12 +26,17 @@ void Application::SetVersionData(int64_t majorVersion, int64_t minorVersion, int
 
 void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)
 {
+    CheckUIThread();
     RuntimeTrace("Application.MenuBar");
     menuBar_ = bar;
+    if (GetAppObject().get() == this)
+        for (const auto& window : RegisteredWindows())
+            window->ApplyProgramCommands();
 }
 
 void Application::AddMenuHandler(const std::string& name, MenuHandler handler)
 {
+    CheckUIThread();
     RuntimeTrace("AddMenuHandler " + name);
     menuHandlers_.emplace_back(name, std::move(handler));
 }

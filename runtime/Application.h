@@ -33,6 +33,8 @@ public:
                         const std::string& packageInfo);
     const VersionData& Version() const { return version_; }
 
+    // The application's menu bar: every window that shows no menu bar of its
+    // own answers its program commands (About, Quit) by their shortcuts.
     std::shared_ptr<::MenuBar> MenuBar() const { return menuBar_; }
     void MenuBar(const std::shared_ptr<::MenuBar>& bar);
 

@@ -88,6 +88,7 @@ void RectControl::Constructor()
 
 bool RectControl::IsVisible() const
 {
+    CheckUIThread();
     return native_->widget && native_->widget->isVisible();
 }
 

@@ -189,6 +189,8 @@ void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app)
 {
     RuntimeTrace("RuntimeRegisterAppObject");
     State().app = app;
+    for (const auto& window : RegisteredWindows())
+        window->ApplyProgramCommands();
 }
 
 std::shared_ptr<Application> GetAppObject()

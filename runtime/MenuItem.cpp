@@ -12,8 +12,27 @@
 MenuItem::MenuItem() : native_(std::make_unique<Native>()) {}
 MenuItem::~MenuItem() = default;
 
+void MenuItem::Name(const std::string& name)
+{
+    CheckUIThread();
+    name_ = name;
+}
+
+void MenuItem::AutoEnable(bool value)
+{
+    CheckUIThread();
+    autoEnable_ = value;
+}
+
+void MenuItem::Index(int64_t value)
+{
+    CheckUIThread();
+    index_ = value;
+}
+
 void MenuItem::Text(const std::string& text)
 {
+    CheckUIThread();
     text_ = text;
     for (const auto& action : native_->actions)
         if (action) {
@@ -24,6 +43,7 @@ void MenuItem::Text(const std::string& text)
 
 void MenuItem::Visible(bool value)
 {
+    CheckUIThread();
     visible_ = value;
     for (const auto& action : native_->actions)
         if (action)
@@ -32,6 +52,7 @@ void MenuItem::Visible(bool value)
 
 void MenuItem::KeyboardShortcut(const std::string& shortcut)
 {
+    CheckUIThread();
     shortcut_ = shortcut;
     for (const auto& action : native_->actions)
         if (action)

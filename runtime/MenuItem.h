@@ -11,7 +11,8 @@
 // builds its native menus from this tree; choosing an item goes to the
 // application's handler bound under the item's name (text equality), and
 // failing that to the item's own action (quit, or the standard edit
-// commands on the focused text control for the Edit item names).
+// commands on the focused text control for the Edit item names). Like every
+// part of the user interface, an item is set up on its thread only.
 class MenuItem : public std::enable_shared_from_this<MenuItem> {
 public:
     MenuItem();
@@ -19,13 +20,13 @@ public:
     void Constructor() {}
 
     std::string Name() const { return name_; }
-    void Name(const std::string& name) { name_ = name; }
+    void Name(const std::string& name);
     bool AutoEnable() const { return autoEnable_; }
-    void AutoEnable(bool value) { autoEnable_ = value; }
+    void AutoEnable(bool value);
     // Not set unless assigned; an item with an Index is an entry of the
     // menu item array of its name.
     std::optional<int64_t> Index() const { return index_; }
-    void Index(int64_t value) { index_ = value; }
+    void Index(int64_t value);
     std::string Text() const { return text_; }
     void Text(const std::string& text);  // "-" makes a separator; "&" marks a mnemonic
     bool Visible() const { return visible_; }

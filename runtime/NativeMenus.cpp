@@ -19,6 +19,11 @@ QKeySequence ToKeySequence(const std::string& shortcut)
 
 namespace {
 
+bool IsProgramCommand(const MenuItem& item)
+{
+    return item.Kind() == "AppleMenuItem" || item.Kind() == "QuitMenuItem";
+}
+
 QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
 {
     auto* action = new QAction(ToQt(item->Text()), parent);
@@ -39,7 +44,10 @@ QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
         if (auto i = weak.lock())
             RuntimeCallHandler([&] { return i->Choose(); });
     });
-    item->NativeData().actions.emplace_back(action);
+    // Actions of closed windows are gone; the item keeps only the live ones.
+    std::vector<QPointer<QAction>>& actions = item->NativeData().actions;
+    std::erase_if(actions, [](const QPointer<QAction>& a) { return a.isNull(); });
+    actions.emplace_back(action);
     return action;
 }
 
@@ -75,7 +83,7 @@ void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
         if (menu->Visible())
             continue;
         for (const auto& item : menu->Children()) {
-            if (item->Kind() != "AppleMenuItem" && item->Kind() != "QuitMenuItem")
+            if (!IsProgramCommand(*item))
                 continue;
             if (!program)
                 program = bar->addMenu(ProgramName());
@@ -89,4 +97,14 @@ void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
         menu->NativeData().actions.emplace_back(native->menuAction());
         AddItems(native, menu);
     }
+}
+
+std::vector<QAction*> ProgramCommandActions(const std::shared_ptr<MenuBar>& model, QObject* parent)
+{
+    std::vector<QAction*> actions;
+    for (const auto& menu : model->Children())
+        for (const auto& item : menu->Children())
+            if (IsProgramCommand(*item))
+                actions.push_back(NativeAction(item, parent));
+    return actions;
 }

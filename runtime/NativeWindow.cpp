@@ -3,6 +3,7 @@
 #include "runtime/Handlers.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/PushButton.h"
+#include "runtime/internal/NativeMenus.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -71,6 +72,21 @@ void NativeTopLevel::SetMenuBarWidget(QMenuBar* bar)
         bar->show();
     }
     // The caller sets the size next, so the content area keeps its size.
+}
+
+void NativeTopLevel::SetProgramCommands(const std::shared_ptr<MenuBar>& bar)
+{
+    if (programCommands_) {
+        // Off the window now; deleted later, as one of them may be running.
+        for (QAction* action : programCommands_->findChildren<QAction*>())
+            removeAction(action);
+        programCommands_->deleteLater();
+    }
+    if (!bar)
+        return;
+    programCommands_ = new QObject(this);
+    for (QAction* action : ProgramCommandActions(bar, programCommands_))
+        addAction(action);
 }
 
 int NativeTopLevel::MenuBarHeight() const

@@ -1,6 +1,7 @@
 #include "runtime/PropertyHolder.h"
 
 #include "runtime/RuntimeException.h"
+#include "runtime/UIThread.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ const PropertySpec& PropertyHolder::Spec(std::string_view name) const
 
 void PropertyHolder::SetProperty(std::string_view name, PropertyValue value)
 {
+    // Every property of a window or control is the user interface's, and a
+    // change goes on to the native widget.
+    CheckUIThread();
     const PropertySpec& spec = Spec(name);
     if (spec.type == PropertyType::Single && std::holds_alternative<double>(value))
         value = static_cast<float>(std::get<double>(value));
@@ -50,6 +54,7 @@ void PropertyHolder::SetProperty(std::string_view name, PropertyValue value)
 
 PropertyValue PropertyHolder::Property(std::string_view name) const
 {
+    CheckUIThread();
     const PropertySpec& spec = Spec(name);
     auto it = values_.find(spec.name);
     return it == values_.end() ? DefaultPropertyValue(spec) : it->second;

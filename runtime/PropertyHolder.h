@@ -15,7 +15,8 @@ public:
     virtual const PropertyClass& PropertyList() const = 0;
 
     // The name matches without regard to case. Throws RuntimeException for a
-    // name the class does not have or a value of the wrong type.
+    // name the class does not have or a value of the wrong type, and
+    // ThreadAccessingUIException off the user-interface thread.
     void SetProperty(std::string_view name, PropertyValue value);
     PropertyValue Property(std::string_view name) const;
 

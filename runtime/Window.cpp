@@ -1,7 +1,9 @@
 #include "runtime/Window.h"
 
+#include "runtime/Application.h"
 #include "runtime/Control.h"
 #include "runtime/Handlers.h"
+#include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Trace.h"
 #include "runtime/UIThread.h"
@@ -127,6 +129,7 @@ void Window::Constructor()
         previous = widget;
     }
     constructed_ = true;
+    ApplyProgramCommands();
     RaiseEvent(WindowEvent::Open);
     if (!closed_ && !shownOrHiddenByCode_ && BooleanProperty("Visible"))
         Show();
@@ -160,11 +163,17 @@ void Window::ShowWithin(const std::shared_ptr<Window>& parent, int64_t facing)
         return;
     NativeTopLevel* top = native_->top;
     if (parent && !parent->IsClosed() && parent->native_->top) {
-        top->setWindowModality(Qt::WindowModal);
-        top->winId();  // makes sure the native window exists before it is attached
+        top->winId();  // makes sure the native windows exist before one is attached to the other
         parent->native_->top->winId();
-        top->windowHandle()->setTransientParent(parent->native_->top->windowHandle());
-        if (!placed_ || !top->isVisible()) {
+        QWindow* parentHandle = parent->native_->top->windowHandle();
+        const bool attached = top->isVisible() && top->windowModality() == Qt::WindowModal &&
+                              top->windowHandle()->transientParent() == parentHandle;
+        if (!attached) {
+            // Qt takes modality only from a hidden window, and a window whose
+            // block says Visible was shown when it was built.
+            top->hide();
+            top->setWindowModality(Qt::WindowModal);
+            top->windowHandle()->setTransientParent(parentHandle);
             Place(parent);
             placed_ = true;
         }
@@ -202,6 +211,7 @@ void Window::Close()
 
 bool Window::IsVisible() const
 {
+    CheckUIThread();
     return !closed_ && native_->top && native_->top->isVisible();
 }
 
@@ -231,6 +241,21 @@ void Window::MenuBar(const std::shared_ptr<::MenuBar>& bar)
     }
     ApplySizeLimits();
     native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
+    if (constructed_)
+        ApplyProgramCommands();
+}
+
+void Window::ApplyProgramCommands()
+{
+    CheckUIThread();
+    NativeTopLevel* top = native_->top;
+    if (!top)
+        return;
+    // A window that shows its menu bar has the commands there; the same
+    // shortcut twice in one window would trigger neither.
+    const bool showsItsBar = menuBar_ && BooleanProperty("MenuBarVisible");
+    const std::shared_ptr<Application> app = GetAppObject();
+    top->SetProgramCommands(showsItsBar || !app ? nullptr : app->MenuBar());
 }
 
 int64_t Window::Width() const
@@ -326,6 +351,8 @@ void Window::PropertyChanged(std::string_view name)
             bar->setVisible(BooleanProperty("MenuBarVisible"));
         ApplySizeLimits();
         native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
+        if (constructed_)
+            ApplyProgramCommands();
     }
 }
 

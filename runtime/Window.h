@@ -43,7 +43,9 @@ public:
     // window-system events (never user input). On a closed window, Show and
     // Hide do nothing.
     void Show();
-    // Shows the window attached to `parent`, modal to it. facing is reserved.
+    // Shows the window attached to `parent`, modal to it, and placed as its
+    // Placement says relative to the parent unless it is already on screen
+    // so; the first showing as every later one. facing is reserved.
     void ShowWithin(const std::shared_ptr<Window>& parent, int64_t facing = 0);
     void Hide();
     void Close();
@@ -84,6 +86,10 @@ public:
     struct Native;
     Native* NativeData() const { return native_.get(); }
     void ContentResized(int64_t width, int64_t height);
+    // A window that shows no menu bar of its own still answers the program's
+    // commands (About, Quit) of the application's menu bar by their
+    // shortcuts. The runtime calls this when either menu bar changes.
+    void ApplyProgramCommands();
 
 protected:
     using WindowHandler = std::function<bool(Window&, const EventArgs&)>;

@@ -23,3 +23,6 @@ QKeySequence ToKeySequence(const std::string& shortcut);
 
 // Builds the native menus of a menu bar into bar.
 void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model);
+// The program's commands of a menu bar (About, Quit: reachable wherever the
+// user is) as native actions owned by parent, for a window without a menu bar.
+std::vector<QAction*> ProgramCommandActions(const std::shared_ptr<MenuBar>& model, QObject* parent);

@@ -18,6 +18,10 @@ public:
     QWidget* Content() const { return content_; }
     void SetMenuBarWidget(QMenuBar* bar);
     int MenuBarHeight() const;
+    // The program's commands of that menu bar, in place of those the window
+    // had (nil: none): no menu shows them, their shortcuts work while the
+    // window is active.
+    void SetProgramCommands(const std::shared_ptr<MenuBar>& bar);
     void SetContentSize(int width, int height);
 
 protected:
@@ -30,6 +34,7 @@ private:
     std::weak_ptr<Window> owner_;
     QWidget* content_;
     QPointer<QMenuBar> menuBar_;
+    QPointer<QObject> programCommands_;  // owns the actions
 };
 
 struct Window::Native {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,37 @@ TEST_F(PrefWindowTest, OkHidesTheWindowAndTheNextCommandShowsTheSameOneAgain)
     EXPECT_EQ(Count("Window.Constructor prefWindow.prefWindow"), 1);
     EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_TRUE(messages.empty());
+}
+
+// The window's block shows it when it is built, before it is attached: the
+// first showing must still be modal to the main window and placed over it,
+// exactly as every later one.
+TEST_F(PrefWindowTest, EveryShowingIsModalToTheMainWindowAndPlacedOverIt)
+{
+    std::shared_ptr<mainWindow> main = mainWindow::Instance();
+    QWidget* mainTop = main->NativeData()->top;
+    mainTop->move(20, 40);  // far from where a window centred on the screen goes
+    std::optional<QPoint> firstPlace;
+    for (int showing = 1; showing <= 3; ++showing) {
+        SCOPED_TRACE("showing " + std::to_string(showing));
+        std::shared_ptr<prefWindow> preferences = ChoosePreferences();
+        ASSERT_NE(preferences, nullptr);
+        QWidget* top = preferences->NativeData()->top;
+        ASSERT_TRUE(preferences->IsVisible());
+        EXPECT_EQ(top->windowHandle()->modality(), Qt::WindowModal);
+        EXPECT_EQ(QApplication::activeModalWidget(), top) << "the main window is blocked";
+        EXPECT_EQ(TransientParentOf(*preferences), mainTop->windowHandle());
+        // Centred over it, give or take the frames.
+        EXPECT_NEAR(top->frameGeometry().center().x(), mainTop->frameGeometry().center().x(), 4);
+        EXPECT_TRUE(mainTop->frameGeometry().contains(top->pos()));
+        if (!firstPlace)
+            firstPlace = top->pos();
+        EXPECT_EQ(top->pos(), *firstPlace);
+
+        preferences->PushButton1()->Push();
+        EXPECT_FALSE(preferences->IsVisible());
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    }
 }
 
 TEST_F(PrefWindowTest, WithTheMainWindowClosedTheCommandBuildsAMainWindowFirst)

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -196,6 +197,46 @@ echo /dev/disk1s1
         return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
     }
 
+    // A visible window whose name matches the pattern and whose size starts
+    // with sizePrefix ("360x"), waited for while the application runs; "" if none came.
+    std::string WaitForWindow(Child& app, const std::string& namePattern, const std::string& sizePrefix) const
+    {
+        for (int i = 0; i < 100; ++i) {
+            if (app.Wait(0ms))
+                return "";
+            std::stringstream ids(X("xdotool search --onlyvisible --name '" + namePattern + "'"));
+            std::string candidate;
+            while (ids >> candidate)
+                if (X("xdotool getwindowgeometry " + candidate).find(" " + sizePrefix) != std::string::npos)
+                    return candidate;
+            std::this_thread::sleep_for(100ms);
+        }
+        return "";
+    }
+
+    // The main window once the start-up scan has ended, and the height of its
+    // menu bar (the content area is 320 high).
+    std::string WaitForMainWindow(Child& app, int* menuBarHeight = nullptr) const
+    {
+        const std::string id = WaitForWindow(app, "^Tarnvik$", "360x");
+        if (menuBarHeight && !id.empty()) {
+            const std::string geometry = X("xdotool getwindowgeometry " + id);
+            const size_t at = geometry.find("360x");
+            *menuBarHeight = at == std::string::npos ? 0 : std::stoi(geometry.substr(at + 4)) - 320;
+        }
+        return id;
+    }
+
+    // Ctrl+Q typed in that window ends the application with status 0.
+    void ExpectCtrlQEndsWithStatus0(Child& app, const std::string& id) const
+    {
+        X("xdotool windowactivate --sync " + id);
+        X("xdotool windowfocus --sync " + id + " key --clearmodifiers ctrl+q");
+        ASSERT_TRUE(app.Wait(10s)) << "Ctrl+Q did not end the application";
+        ASSERT_TRUE(WIFEXITED(app.Status()));
+        EXPECT_EQ(WEXITSTATUS(app.Status()), 0);
+    }
+
     fs::path dir_;
     std::string display_;
     std::unique_ptr<Child> xvfb_;
@@ -205,29 +246,54 @@ TEST_F(EndToEnd, StartsScansThroughTheRealShellAndQuitsWithCtrlQ)
 {
     Child app({std::string(TARNVIK_BIN_DIR) + "/tarnvik"}, Environment(true));
     ASSERT_TRUE(app.Started());
-
-    // The main window appears once the start-up scan has ended.
-    std::string id;
-    for (int i = 0; i < 100 && id.empty(); ++i) {
-        ASSERT_FALSE(app.Wait(0ms)) << "the application ended early, status " << app.Status();
-        std::stringstream ids(X("xdotool search --onlyvisible --name '^Tarnvik$'"));
-        std::string candidate;
-        while (ids >> candidate)
-            if (X("xdotool getwindowgeometry " + candidate).find("360x") != std::string::npos)
-                id = candidate;
-        if (id.empty())
-            std::this_thread::sleep_for(100ms);
-    }
-    ASSERT_FALSE(id.empty()) << "no main window on the display";
+    const std::string id = WaitForMainWindow(app);
+    ASSERT_FALSE(id.empty()) << "no main window on the display; ended: " << app.Wait(0ms);
 
     const std::string calls = Slurp(dir_ / "calls");
     EXPECT_EQ(calls, "diskutil info -all\ndiskutil info -all\ndiskutil info -all\nbless --getBoot\n");
+    ExpectCtrlQEndsWithStatus0(app, id);
+}
 
-    X("xdotool windowactivate --sync " + id);
-    X("xdotool windowfocus --sync " + id + " key --clearmodifiers ctrl+q");
-    ASSERT_TRUE(app.Wait(10s)) << "Ctrl+Q did not end the application";
-    ASSERT_TRUE(WIFEXITED(app.Status()));
-    EXPECT_EQ(WEXITSTATUS(app.Status()), 0);
+// The windows without a menu bar answer Ctrl+Q too.
+TEST_F(EndToEnd, CtrlQFromTheInfoAndTheAboutWindowEndsTheProgramWithStatus0)
+{
+    const struct Case {
+        const char* name;
+        // What the user does in the main window to open the window.
+        std::function<void(const std::string& main, int menuBar)> open;
+        const char* namePattern;
+        const char* sizePrefix;
+    } cases[] = {
+        {"the info window",
+         [this](const std::string& main, int bar) {
+             // The first row, then the i button.
+             X("xdotool mousemove --window " + main + " 68 " + std::to_string(bar + 47) + " click 1");
+             X("xdotool mousemove --window " + main + " 127 " + std::to_string(bar + 297) + " click 1");
+         },
+         "^Tarnvik: diskutil info ", "720x"},
+        {"the about window",
+         [this](const std::string& main, int bar) {
+             // The program's menu, its first item.
+             X("xdotool mousemove --window " + main + " 25 " + std::to_string(bar / 2) + " click 1");
+             std::this_thread::sleep_for(300ms);
+             X("xdotool key Down Return");
+         },
+         "^Tarnvik$", "360x200"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Child app({std::string(TARNVIK_BIN_DIR) + "/tarnvik"}, Environment(true));
+        ASSERT_TRUE(app.Started());
+        int menuBar = 0;
+        const std::string main = WaitForMainWindow(app, &menuBar);
+        ASSERT_FALSE(main.empty()) << "no main window on the display; ended: " << app.Wait(0ms);
+        ASSERT_GT(menuBar, 0);
+        X("xdotool windowfocus --sync " + main);
+        c.open(main, menuBar);
+        const std::string id = WaitForWindow(app, c.namePattern, c.sizePrefix);
+        ASSERT_FALSE(id.empty()) << "the window did not open";
+        ExpectCtrlQEndsWithStatus0(app, id);
+    }
 }
 
 }  // namespace

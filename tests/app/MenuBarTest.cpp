@@ -1,14 +1,23 @@
 #include "AppFixture.h"
 #include "MenuBarWithoutMenu.h"
 
+#include "about/aboutWindow.h"
+#include "about/prefWindow.h"
+#include "app/App.h"
+#include "devices/infoWindow.h"
+#include "devices/mainWindow.h"
 #include "runtime/Application.h"
 #include "runtime/Window.h"
 #include "runtime/internal/NativeWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 
 namespace {
@@ -143,6 +152,60 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
     program->actions()[1]->trigger();
     EXPECT_NE(std::find(trace.begin(), trace.end(), "Quit 0"), trace.end());
     EXPECT_EQ(RuntimeExit(), 0);
+}
+
+// Ctrl+Q typed in any window of the program reaches the Quit command, once:
+// through the menu bar where the window shows one, else through the program
+// commands the window carries without showing a menu. About is carried too.
+TEST_F(MainMenuBarTest, CtrlQQuitsFromEveryWindowAndAboutIsCarriedToo)
+{
+    AnswerScan("", "", "", "");  // building the main window runs its scan
+    const struct Case {
+        const char* name;
+        std::function<std::shared_ptr<Window>()> open;
+        bool showsTheMenuBar;
+    } cases[] = {
+        {"the main window", [] { return mainWindow::Instance(); }, true},
+        {"the info window", [] { return infoWindow::Instance(); }, false},
+        {"the about window", [] { return aboutWindow::Instance(); }, false},
+        {"the preferences window",
+         [] {
+             App::Instance()->DispatchMenuCommand("prefMenu");
+             return prefWindow::Instance();
+         },
+         false},
+    };
+    std::vector<std::string> trace;
+    SetRuntimeTrace([&](const std::string& step) { trace.push_back(step); });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::shared_ptr<Window> window = c.open();
+        NativeTopLevel* top = window->NativeData()->top;
+        EXPECT_EQ(top->findChild<QMenuBar*>() != nullptr, c.showsTheMenuBar);
+        top->activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QGuiApplication::focusWindow(), top->windowHandle()) << "the window system's active window";
+
+        trace.clear();
+        QWidget* focus = top->focusWidget() ? top->focusWidget() : top;
+        QTest::keyClick(focus, Qt::Key_Q, Qt::ControlModifier);
+        EXPECT_EQ(std::count(trace.begin(), trace.end(), "Quit 0"), 1);
+        ClearExitRequest();
+        if (c.showsTheMenuBar)
+            continue;
+
+        const QList<QAction*> actions = top->actions();
+        auto about = std::find_if(actions.begin(), actions.end(),
+                                  [](QAction* action) { return action->menuRole() == QAction::AboutRole; });
+        ASSERT_NE(about, actions.end());
+        EXPECT_EQ((*about)->text(), "About Tarnvik...");
+        (*about)->trigger();
+        EXPECT_NE(GetImplicitWindow(aboutWindow::kRegistryName), nullptr);
+        for (const auto& open : RegisteredWindows())
+            if (open != mainWindow::Instance())
+                open->Close();
+    }
+    EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages.front());
 }
 
 }  // namespace

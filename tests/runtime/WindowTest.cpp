@@ -10,8 +10,12 @@
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/NativeWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QWindow>
 
 #include <thread>
@@ -305,6 +309,59 @@ TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
     worker.join();
     EXPECT_EQ(kinds.size(), 5u);
     EXPECT_FALSE(window->IsClosed());
+    EXPECT_TRUE(messages.empty());
+}
+
+// A setter is refused before it stores anything or reaches the native side.
+TEST_F(WindowLifecycle, PropertySettersOffTheMainThreadAreRefused)
+{
+    auto window = probeWindow::Instance();
+    auto edit = std::make_shared<MenuItem>();
+    edit->Text("&Edit");
+    auto bar = std::make_shared<MenuBar>();
+    bar->Append(edit);
+    window->MenuBar(bar);
+    NativeTopLevel* top = window->NativeData()->top;
+    auto* label = static_cast<QLabel*>(window->text()->NativeData()->widget.data());
+    auto* button = static_cast<QPushButton*>(window->button()->NativeData()->widget.data());
+    QAction* action = top->findChild<QMenuBar*>()->actions().value(0);
+    ASSERT_NE(action, nullptr);
+
+    struct Case {
+        const char* name;
+        std::function<void()> set;
+        std::function<bool()> unchanged;  // both the object and its native side
+    } cases[] = {
+        {"Label.Text", [&] { window->text()->Text("x"); },
+         [&] { return window->text()->Text() == "initial" && label->text() == "initial"; }},
+        {"Window.Title", [&] { window->Title("y"); },
+         [&] { return window->Title() == "Probe" && top->windowTitle() == "Probe"; }},
+        {"Window.Width", [&] { window->Width(350); },
+         [&] { return window->Width() == 300 && top->Content()->width() == 300; }},
+        {"PushButton.Caption", [&] { window->button()->Caption("z"); },
+         [&] { return window->button()->Caption() == "Press" && button->text() == "Press"; }},
+        {"RectControl.Enabled", [&] { window->button()->Enabled(false); },
+         [&] { return window->button()->Enabled() && button->isEnabled(); }},
+        {"MenuItem.Text", [&] { edit->Text("Other"); },
+         [&] { return edit->Text() == "&Edit" && action->text() == "&Edit"; }},
+        {"MenuItem.KeyboardShortcut", [&] { edit->KeyboardShortcut("Cmd+E"); },
+         [&] { return !edit->KeyboardShortcut() && action->shortcut().isEmpty(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string raised;
+        std::thread worker([&] {
+            try {
+                c.set();
+            } catch (const ThreadAccessingUIException& e) {
+                raised = e.Kind();
+            }
+        });
+        worker.join();
+        EXPECT_EQ(raised, "ThreadAccessingUIException");
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(c.unchanged());
+    }
     EXPECT_TRUE(messages.empty());
 }
 
