@@ -7,6 +7,7 @@
 #include "devices/mainWindow.h"
 #include "runtime/DesktopServices.h"
 #include "runtime/Runtime.h"
+#include "scan/DeviceScan.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,10 +19,6 @@
 #include <vector>
 
 namespace {
-
-constexpr const char* kNamesQuery = "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'";
-constexpr const char* kNodesQuery = "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'";
-constexpr const char* kMountedQuery = "diskutil info -all | grep 'Mounted:' | awk '{print $2}'";
 
 // Answers each command line with the output chosen for it, at once.
 class AnsweringDesktop : public DesktopServices {
@@ -48,7 +45,7 @@ void Answer(AnsweringDesktop& desktop, int count)
         nodes += "/dev/disk" + std::to_string(i) + "s1\n";
         mounted += i % 2 ? "Yes\n" : "No\n";
     }
-    desktop.outputs = {{kNamesQuery, names}, {kNodesQuery, nodes}, {kMountedQuery, mounted}};
+    desktop.outputs = {{ScanQuery::kNames, names}, {ScanQuery::kNodes, nodes}, {ScanQuery::kMounted, mounted}};
 }
 
 double MedianScanMilliseconds(mainWindow& window, int runs)

@@ -24,11 +24,6 @@
 
 namespace {
 
-constexpr const char* kNamesQuery = "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'";
-constexpr const char* kNodesQuery = "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'";
-constexpr const char* kMountedQuery = "diskutil info -all | grep 'Mounted:' | awk '{print $2}'";
-constexpr const char* kBootQuery = "bless --getBoot";
-
 std::shared_ptr<mainWindow> Main()
 {
     return NotNil(mainWindow::Instance(), "the main window");
@@ -366,7 +361,7 @@ void mainWindow::parseTheResult1()
 void mainWindow::cleanOutNotApplicable()
 {
     Shell shell;
-    shell.Execute(kBootQuery);
+    shell.Execute(ScanQuery::kBoot);
     bootVolume()->Text(BootVolumeFrom(shell.Result()));
 
     std::shared_ptr<Listbox> list = theParsedResult();
@@ -399,9 +394,9 @@ void mainWindow::checkForDevices()
         void (mainWindow::*parser)();
     };
     static const Query kQueries[] = {
-        {kNamesQuery, &mainWindow::theResult1, &mainWindow::parseTheResult1},
-        {kNodesQuery, &mainWindow::theResult2, &mainWindow::parseTheResult2},
-        {kMountedQuery, &mainWindow::theResult3, &mainWindow::parseTheResult3},
+        {ScanQuery::kNames, &mainWindow::theResult1, &mainWindow::parseTheResult1},
+        {ScanQuery::kNodes, &mainWindow::theResult2, &mainWindow::parseTheResult2},
+        {ScanQuery::kMounted, &mainWindow::theResult3, &mainWindow::parseTheResult3},
     };
     // Each output goes to its text area; its parser runs when the outputs pair up.
     const auto keep = [](const std::vector<std::string>& outputs, bool parse) {
@@ -414,6 +409,7 @@ void mainWindow::checkForDevices()
     };
     Shell shell;
     std::vector<std::string> outputs;
+    std::vector<size_t> counts;
     for (int attempt = 0; attempt < 2; ++attempt) {
         outputs.clear();
         for (const Query& query : kQueries) {
@@ -425,13 +421,13 @@ void mainWindow::checkForDevices()
             }
             outputs.push_back(shell.Result());
         }
-        if (LinesPairUp(LineCounts(outputs))) {
+        counts = LineCounts(outputs);
+        if (LinesPairUp(counts)) {
             keep(outputs, true);
             return;
         }
     }
     keep(outputs, false);
-    const std::vector<size_t> counts = LineCounts(outputs);
     MsgBox("The answers of diskutil could not be matched up, so no device is listed." + EndOfLine() + EndOfLine() +
            "It gave " + Str(static_cast<int64_t>(counts[0])) + " lines of volume names, " +
            Str(static_cast<int64_t>(counts[1])) + " lines of device nodes and " + Str(static_cast<int64_t>(counts[2])) +

@@ -11,6 +11,14 @@
 // passes decide which rows stay. The main window's scan methods move text and
 // rows between its controls and these functions.
 
+// The scan's command lines, run through the shell in this order.
+namespace ScanQuery {
+inline constexpr const char* kNames = "diskutil info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'";
+inline constexpr const char* kNodes = "diskutil info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'";
+inline constexpr const char* kMounted = "diskutil info -all | grep 'Mounted:' | awk '{print $2}'";
+inline constexpr const char* kBoot = "bless --getBoot";
+}  // namespace ScanQuery
+
 // One row of the device list.
 struct DeviceRow {
     std::string name;        // column 0: the line of the names output, unchanged
