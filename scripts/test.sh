@@ -6,10 +6,10 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$top/build
-options=()
+options=(-DTARNVIK_TESTS=ON)
 if [ "${1:-}" = "--sanitize" ]; then
   dir=$top/build-sanitize
-  options=(-DTARNVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++)
+  options+=(-DTARNVIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++)
   # A folder configured with another compiler starts afresh: CMake would
   # switch compilers but drop the other options.
   if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_CXX_COMPILER:.*clang++$' "$dir/CMakeCache.txt"; then
