@@ -32,15 +32,11 @@ using Snapshot = std::map<std::string, std::vector<PropertyValue>>;
 Snapshot OtherProperties(const aboutWindow& window)
 {
     Snapshot snapshot;
-    for (const LayoutWindow& table : LayoutTables()) {
-        if (table.windowClass != "aboutWindow")
-            continue;
-        for (const LayoutControl& layout : table.controls) {
-            std::shared_ptr<Control> control = window.ControlByName(layout.name);
-            for (const PropertyEntry& entry : DecodePropertyBlock(layout.block, *FindPropertyClass(layout.className)))
-                if (layout.name != "StaticText5" || (entry.name != "TextColor" && entry.name != "Underline"))
-                    snapshot[std::string(layout.name)].push_back(control->Property(entry.name));
-        }
+    for (const LayoutControl& layout : Layouts::Table("aboutWindow").controls) {
+        std::shared_ptr<Control> control = window.ControlByName(layout.name);
+        for (const PropertyEntry& entry : DecodePropertyBlock(layout.block, *FindPropertyClass(layout.className)))
+            if (layout.name != "StaticText5" || (entry.name != "TextColor" && entry.name != "Underline"))
+                snapshot[std::string(layout.name)].push_back(control->Property(entry.name));
     }
     return snapshot;
 }
