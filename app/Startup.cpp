@@ -22,8 +22,8 @@ std::vector<std::function<void()>> SystemInitializers()
 {
     return {
         [] { RuntimeRegisterClass("App", typeid(App)); },
-        [] { MainMenuBar::ImplicitInstanceInitializer(); },
-        [] { PictureCachesInitializer(); },
+        MainMenuBar::ImplicitInstanceInitializer,
+        PictureCachesInitializer,
         [] { RuntimeRegisterClass("MainMenuBar", typeid(MainMenuBar)); },
         [] { RuntimeRegisterClass("splash", typeid(splash)); },
         [] { RuntimeRegisterClass("mainWindow", typeid(mainWindow)); },

@@ -6,8 +6,9 @@
 // The start-up sequence. main() runs RuntimeInit, the static initialisers
 // (SystemInitializers), Main, the finalisers and RuntimeExit.
 
-// The system's static initialisers, in order: the class records, the menu
-// bar's shared-instance variable and the picture caches.
+// The system's static initialisers, in order: the class record of App, the
+// menu bar's shared-instance variable, the picture caches, then the class
+// records of the menu bar and the windows.
 std::vector<std::function<void()>> SystemInitializers();
 
 // The start-up sequence proper: installs the exception entry, runs the early

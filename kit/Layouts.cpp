@@ -4,17 +4,13 @@
 
 #include <string>
 
-namespace {
-
-const LayoutWindow& Table(std::string_view windowClass)
+const LayoutWindow& Layouts::Table(std::string_view windowClass)
 {
     for (const LayoutWindow& table : LayoutTables())
         if (table.windowClass == windowClass)
             return table;
     throw RuntimeException("no layout table for window class " + std::string(windowClass));
 }
-
-}  // namespace
 
 std::string_view Layouts::WindowBlock(std::string_view windowClass)
 {

@@ -20,6 +20,8 @@ struct LayoutWindow {
 const std::vector<LayoutWindow>& LayoutTables();
 
 namespace Layouts {
+// The table of a window class; RuntimeException when there is none.
+const LayoutWindow& Table(std::string_view windowClass);
 // The window block of a window class; RuntimeException when there is none.
 std::string_view WindowBlock(std::string_view windowClass);
 // The block of one control of a window class; RuntimeException when there is none.

@@ -2,26 +2,20 @@
 
 namespace {
 
+// An accessor's cache: nil until a load gives a picture, which it then keeps.
 struct PictureCache {
     const char* resourceName;
-    bool initialised = false;
     std::shared_ptr<Picture> pic;
 };
 
-PictureCache iconCache{"Tarnvikicon", false, nullptr};
-PictureCache icon96Cache{"Tarnvikicon96", false, nullptr};
-PictureCache paypalCache{"paypal", false, nullptr};
+PictureCache iconCache{"Tarnvikicon", nullptr};
+PictureCache icon96Cache{"Tarnvikicon96", nullptr};
+PictureCache paypalCache{"paypal", nullptr};
 
 std::shared_ptr<Picture> Load(PictureCache& cache)
 {
-    if (cache.initialised) {
-        if (cache.pic)
-            return cache.pic;
-    } else {
-        cache.initialised = true;
-        cache.pic = nullptr;
-    }
-    cache.pic = Picture::OpenFromApp(cache.resourceName);
+    if (!cache.pic)
+        cache.pic = Picture::OpenFromApp(cache.resourceName);
     return cache.pic;
 }
 
@@ -44,8 +38,6 @@ std::shared_ptr<Picture> paypal()
 
 void PictureCachesInitializer()
 {
-    for (PictureCache* cache : {&iconCache, &icon96Cache, &paypalCache}) {
-        cache->initialised = false;
+    for (PictureCache* cache : {&iconCache, &icon96Cache, &paypalCache})
         cache->pic = nullptr;
-    }
 }

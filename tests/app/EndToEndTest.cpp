@@ -2,6 +2,8 @@
 // display, with fake diskutil and bless scripts first on PATH (the real
 // shell pipes their output through grep and awk), ended with Ctrl+Q.
 
+#include "base/Process.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -20,23 +22,10 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-std::string Which(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "");
-    std::string dir;
-    while (std::getline(dirs, dir, ':'))
-        if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0)
-            return dir + "/" + program;
-    return "";
-}
 
 // A child process with its own environment; killed if still running at the end.
 class Child {
@@ -93,18 +82,6 @@ private:
     int status_ = 0;
 };
 
-std::string Capture(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, p))
-            out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
-
 std::string Slurp(const fs::path& path)
 {
     std::ifstream in(path);
@@ -115,7 +92,7 @@ class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (Which("Xvfb").empty() || Which("xdotool").empty())
+        if (RunProcess({"/bin/sh", "-c", "command -v Xvfb && command -v xdotool"}).status != 0)
             GTEST_SKIP() << "needs Xvfb and xdotool (scripts/install-deps.sh test installs them)";
         char pattern[] = "/tmp/tarnvik-e2e-XXXXXX";
         dir_ = mkdtemp(pattern);
@@ -178,23 +155,22 @@ echo /dev/disk1s1
     std::vector<std::string> Environment(bool withFakeTools) const
     {
         std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("PATH=", 0) == 0 || entry.rfind("DISPLAY=", 0) == 0 ||
-                entry.rfind("QT_QPA_PLATFORM=", 0) == 0)
-                continue;
-            env.push_back(entry);
-        }
+        for (const std::string& entry : CurrentEnvironment())
+            if (entry.rfind("PATH=", 0) != 0 && entry.rfind("DISPLAY=", 0) != 0 &&
+                entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
+                env.push_back(entry);
         const char* path = std::getenv("PATH");
-        env.push_back("PATH=" + (withFakeTools ? (dir_ / "bin").string() + ":" : "") + (path ? path : "/usr/bin:/bin"));
+        env.push_back("PATH=" + (withFakeTools ? (dir_ / "bin").string() + ":" : "") +
+                      (path ? path : kDefaultSearchPath));
         env.push_back("DISPLAY=" + display_);
         env.push_back("QT_QPA_PLATFORM=xcb");
         return env;
     }
 
+    // The output of a command line run on the test's display.
     std::string X(const std::string& command) const
     {
-        return Capture("DISPLAY=" + display_ + " " + command + " 2>/dev/null");
+        return RunProcess({"/bin/sh", "-c", command}, Environment(false)).output;
     }
 
     // A visible window whose name matches the pattern and whose size starts

@@ -17,14 +17,6 @@
 // window its class builds.
 namespace {
 
-const LayoutWindow& TableOf(std::string_view windowClass)
-{
-    for (const LayoutWindow& table : LayoutTables())
-        if (table.windowClass == windowClass)
-            return table;
-    throw std::runtime_error("no table for " + std::string(windowClass));
-}
-
 std::vector<PropertyEntry> EntriesOf(std::string_view block, std::string_view className)
 {
     const PropertyClass* propertyClass = FindPropertyClass(className);
@@ -262,7 +254,7 @@ TEST(LayoutTables, EveryBlockDecodesAgainstItsClassWithItsKeysInBlockOrder)
 {
     for (const WindowCase& c : WindowCases()) {
         SCOPED_TRACE(c.windowClass);
-        const LayoutWindow& table = TableOf(c.windowClass);
+        const LayoutWindow& table = Layouts::Table(c.windowClass);
         EXPECT_EQ(KeysOf(table.block, "Window"), kWindowKeys);
         ASSERT_EQ(table.controls.size(), c.controls.size());
         for (size_t i = 0; i < c.controls.size(); ++i) {
@@ -306,7 +298,7 @@ TEST_F(LayoutTablesWindows, EveryControlIsBuiltWithItsClassAndFoundByItsAccessor
         SCOPED_TRACE(c.windowClass);
         const Built built = c.build();
         ASSERT_NE(built.window, nullptr);
-        const LayoutWindow& table = TableOf(c.windowClass);
+        const LayoutWindow& table = Layouts::Table(c.windowClass);
         ASSERT_EQ(built.window->Controls().size(), table.controls.size());
         ASSERT_EQ(built.accessors.size(), table.controls.size());
         for (size_t i = 0; i < table.controls.size(); ++i) {

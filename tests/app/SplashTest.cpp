@@ -77,6 +77,19 @@ TEST_F(SplashHandover, TheApplicationsOpenShowsTheSplashWhichBuildsTheMainWindow
     EXPECT_TRUE(mainWindow::Instance()->IsVisible());
 }
 
+// Where the application's Open left no main window (its splash failed), the
+// late start-up callback builds it, scan and all.
+TEST_F(SplashHandover, TheLateStartupBuildsTheMainWindowWhenNoneIsThere)
+{
+    LateStartup();
+    std::shared_ptr<Window> main = GetImplicitWindow(mainWindow::kRegistryName);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(main->IsVisible());
+    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(shell.lines, kScanQueries);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(SplashHandover, AScanLeavesNoSplashBehind)
 {
     RuntimeStartApplication();

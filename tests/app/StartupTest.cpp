@@ -75,8 +75,10 @@ TEST_F(StartupTest, QuitAsksForExitCodeZeroThroughEitherSpellingOfItsName)
 TEST_F(StartupTest, AnExceptionInTheEarlyStartupSkipsTheEventLoop)
 {
     const MenuBarsMadeAs<MenuBarWithoutMenu<kFileMenu>> failing;
-    // Were the loop to run after all, it would end at once instead of hanging the test.
-    QTimer::singleShot(0, [] { Quit(0); });
+    // Were the loop to run after all, it would end at once instead of hanging
+    // the test. The timer goes with this test, not into the next one's events.
+    QObject thisTest;
+    QTimer::singleShot(0, &thisTest, [] { Quit(0); });
     Main();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Unhandled NilObjectException: menu FileMenu is nil");
