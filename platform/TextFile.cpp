@@ -6,20 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-
-namespace {
-
-std::optional<uint64_t> ParseNumber(std::string_view digits)
-{
-    uint64_t value = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
-        return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
 {
@@ -68,7 +54,7 @@ std::optional<uint64_t> TextFile::Number(const std::filesystem::path& path)
     auto line = FirstLine(path);
     if (!line)
         return std::nullopt;
-    return ParseNumber(TrimSpace(*line));
+    return ParseDecimal<uint64_t>(TrimSpace(*line));
 }
 
 std::optional<std::vector<uint64_t>> TextFile::Numbers(const std::filesystem::path& path)
@@ -83,7 +69,7 @@ std::optional<std::vector<uint64_t>> TextFile::Numbers(const std::filesystem::pa
         if (rest.empty())
             return numbers;
         size_t end = rest.find_first_of(" \t");
-        auto number = ParseNumber(rest.substr(0, end));
+        auto number = ParseDecimal<uint64_t>(rest.substr(0, end));
         if (!number)
             return std::nullopt;
         numbers.push_back(*number);
