@@ -97,19 +97,7 @@ void ProbeCache::Read()
     ::close(dir);
     if (fd < 0)
         return;
-    std::string text;
-    if (Trusted(fd, false)) {
-        char buffer[65536];
-        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) != 0;) {
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                text.clear();
-                break;
-            }
-            text.append(buffer, static_cast<size_t>(got));
-        }
-    }
+    const std::string text = Trusted(fd, false) ? TextFile::ReadFrom(fd).value_or("") : "";
     ::close(fd);
     for (std::string_view line : SplitLines(text)) {
         // device size sequence writes stamp content type label uuid

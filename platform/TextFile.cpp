@@ -13,6 +13,13 @@ std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
+    auto text = ReadFrom(fd);
+    ::close(fd);
+    return text;
+}
+
+std::optional<std::string> TextFile::ReadFrom(int fd)
+{
     std::string text;
     char buffer[4096];
     for (;;) {
@@ -23,7 +30,6 @@ std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
         }
         if (got < 0 && errno == EINTR)
             continue;
-        ::close(fd);
         if (got < 0)
             return std::nullopt;
         return text;

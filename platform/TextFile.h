@@ -26,6 +26,8 @@ std::optional<Number> ParseDecimal(std::string_view digits)
 class TextFile {
 public:
     static std::optional<std::string> Read(const std::filesystem::path& path);
+    // The rest of an open file; fd stays open.
+    static std::optional<std::string> ReadFrom(int fd);
     // The first line without its line break.
     static std::optional<std::string> FirstLine(const std::filesystem::path& path);
     // The whole text less the one line break sysfs ends a value with; a value
