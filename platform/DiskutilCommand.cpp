@@ -4,8 +4,6 @@
 #include "platform/EntryFormatter.h"
 #include "platform/Mounter.h"
 
-#include <optional>
-
 namespace {
 
 constexpr int kUsageError = 2;
@@ -31,27 +29,13 @@ int Report(const Mounter::Outcome& outcome, std::ostream& out, std::ostream& err
 int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     size_t next = 0;
-    std::optional<std::string> rootDirectory;
-    while (next < args.size()) {
-        const std::string& arg = args[next];
-        if (arg == "--root" && next + 1 < args.size()) {
-            rootDirectory = args[next + 1];
-            next += 2;
-        } else if (arg.rfind("--root=", 0) == 0) {
-            rootDirectory = arg.substr(7);
-            ++next;
-        } else {
-            break;
-        }
-    }
+    DiskList disks(SystemRoot::FromArguments(args, next));
     if (args.size() - next != 2)
         return Usage(err);
     const std::string& verb = args[next];
     const std::string& operand = args[next + 1];
     if (verb != "info" && verb != "mount" && verb != "unmount")
         return Usage(err);
-
-    DiskList disks(rootDirectory ? SystemRoot(*rootDirectory) : SystemRoot());
     if (verb == "info" && operand == "-all") {
         if (!disks.Load()) {
             err << disks.Error() << '\n';
