@@ -36,20 +36,20 @@ int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out
     const std::string& operand = args[next + 1];
     if (verb != "info" && verb != "mount" && verb != "unmount")
         return Usage(err);
+    // The listings of one scan follow each other within a second; each reads
+    // the devices once. Mounting decides from what is on the device now, so
+    // it probes afresh.
+    if (verb == "info")
+        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
     if (verb == "info" && operand == "-all") {
         if (!disks.Load()) {
             err << disks.Error() << '\n';
             return 1;
         }
-        // The listings of one scan follow each other within a second; each reads the devices once.
-        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
         disks.ProbeAll();
         out << EntryFormatter::All(disks.Entries());
         return 0;
     }
-    if (verb == "info")
-        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
-    // Mounting decides from what is on the device now, so it probes afresh.
     const DiskEntry* entry = disks.LoadOne(operand);
     if (!entry) {
         err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';
