@@ -237,7 +237,7 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
-    if (RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; command -v mkfs.btrfs && command -v btrfs").status != 0)
+    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
         GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
     TempDir images;
     ASSERT_EQ(MakeImage(images.Path() / "pool.img", "btrfs", "BT DATA", 128), "");
@@ -268,7 +268,7 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
     EXPECT_NE(info().find("   Mounted:                  No\n"), std::string::npos) << info();
     EXPECT_FALSE(fs::exists(point));
     // The kernel keeps a list of the btrfs devices it has seen; this one goes again.
-    RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; btrfs device scan --forget " + ShellWord(pool.Node()));
+    RunWithSbin("btrfs device scan --forget " + ShellWord(pool.Node()));
 }
 
 }  // namespace
