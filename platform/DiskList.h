@@ -39,7 +39,6 @@ public:
     const MountTable& Mounts() const { return mounts_; }
     // The device the file system on "/" lives on; nullopt when it is not on one.
     std::optional<DeviceNumber> SystemDevice() const;
-    const SystemRoot& Root() const { return root_; }
     const std::string& Error() const { return error_; }
 
     // Remembers probe results for a few seconds in folder (see ProbeCache).

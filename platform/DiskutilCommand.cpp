@@ -4,8 +4,6 @@
 #include "platform/EntryFormatter.h"
 #include "platform/Mounter.h"
 
-#include <optional>
-
 namespace {
 
 constexpr int kUsageError = 2;
@@ -31,41 +29,27 @@ int Report(const Mounter::Outcome& outcome, std::ostream& out, std::ostream& err
 int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     size_t next = 0;
-    std::optional<std::string> rootDirectory;
-    while (next < args.size()) {
-        const std::string& arg = args[next];
-        if (arg == "--root" && next + 1 < args.size()) {
-            rootDirectory = args[next + 1];
-            next += 2;
-        } else if (arg.rfind("--root=", 0) == 0) {
-            rootDirectory = arg.substr(7);
-            ++next;
-        } else {
-            break;
-        }
-    }
+    DiskList disks(SystemRoot::FromArguments(args, next));
     if (args.size() - next != 2)
         return Usage(err);
     const std::string& verb = args[next];
     const std::string& operand = args[next + 1];
     if (verb != "info" && verb != "mount" && verb != "unmount")
         return Usage(err);
-
-    DiskList disks(rootDirectory ? SystemRoot(*rootDirectory) : SystemRoot());
+    // The listings of one scan follow each other within a second; each reads
+    // the devices once. Mounting decides from what is on the device now, so
+    // it probes afresh.
+    if (verb == "info")
+        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
     if (verb == "info" && operand == "-all") {
         if (!disks.Load()) {
             err << disks.Error() << '\n';
             return 1;
         }
-        // The listings of one scan follow each other within a second; each reads the devices once.
-        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
         disks.ProbeAll();
         out << EntryFormatter::All(disks.Entries());
         return 0;
     }
-    if (verb == "info")
-        disks.UseProbeCache(disks.DefaultProbeCacheFolder());
-    // Mounting decides from what is on the device now, so it probes afresh.
     const DiskEntry* entry = disks.LoadOne(operand);
     if (!entry) {
         err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';

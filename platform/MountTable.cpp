@@ -26,9 +26,14 @@ int SkipBadLine(libmnt_table*, const char*, int)
     return 1;
 }
 
+// false when the file cannot be read. libmount takes a missing file for an
+// empty one; here it is an error.
 template <typename Visit>
 bool ForEachEntry(int (*parse)(libmnt_table*, const char*), const std::filesystem::path& file, Visit visit)
 {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error))
+        return false;
     TableHandle table(mnt_new_table());
     IterHandle iter(mnt_new_iter(MNT_ITER_FORWARD));
     if (!table || !iter)
@@ -47,10 +52,6 @@ bool ForEachEntry(int (*parse)(libmnt_table*, const char*), const std::filesyste
 bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
 {
     mounts_.clear();
-    // mnt_table_parse_file accepts a missing file silently; an absent mountinfo is an error here.
-    std::error_code error;
-    if (!std::filesystem::exists(mountinfo, error))
-        return false;
     return ForEachEntry(mnt_table_parse_file, mountinfo, [this](libmnt_fs* fs) {
         Mount mount;
         mount.id = mnt_fs_get_id(fs);
@@ -67,9 +68,6 @@ bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
 bool MountTable::LoadSwaps(const std::filesystem::path& swaps)
 {
     swapSources_.clear();
-    std::error_code error;
-    if (!std::filesystem::exists(swaps, error))
-        return false;
     return ForEachEntry(mnt_table_parse_swaps, swaps, [this](libmnt_fs* fs) {
         if (const char* source = mnt_fs_get_source(fs))
             swapSources_.emplace_back(source);

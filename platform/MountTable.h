@@ -34,7 +34,6 @@ public:
     // source path leads to, where deviceOf finds one.
     void ResolveSources(const std::function<std::optional<DeviceNumber>(std::string_view source)>& deviceOf);
 
-    const std::vector<Mount>& Mounts() const { return mounts_; }
     // Sources of the active swap areas as the swaps file names them.
     const std::vector<std::string>& SwapSources() const { return swapSources_; }
 

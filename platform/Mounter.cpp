@@ -50,6 +50,20 @@ std::string LibmountMessage(libmnt_context* context, int rc, int& code)
     return message;
 }
 
+// How a success names what it acted on.
+std::string VolumeOn(const DiskEntry& entry)
+{
+    return "Volume " + EntryFormatter::Sanitize(entry.VolumeName()) + " on " + entry.identifier;
+}
+
+// A mount or unmount that went through (reason empty) or failed for reason.
+Mounter::Outcome Finished(const char* action, const char* done, const DiskEntry& entry, const std::string& reason)
+{
+    if (reason.empty())
+        return Success(VolumeOn(entry) + done);
+    return Failure(action + (" of " + entry.identifier) + " failed: " + reason);
+}
+
 std::string BusyText(const std::string& mountPoint)
 {
     return std::string(kBusy) + (mountPoint.empty() ? "" : " (" + mountPoint + ")");
@@ -99,16 +113,12 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
     const DiskEntry* entry = disks_.Find(id);
     if (!entry)
         return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
-    std::string name = EntryFormatter::Sanitize(entry->VolumeName());
-    const std::string& ident = entry->identifier;
     if (entry->mountState == MountState::Mounted)
-        return Success("Volume " + name + " on " + ident + " is already mounted at " +
-                       EntryFormatter::Sanitize(entry->mountPoint));
-    if (std::string refusal = Refusal(*entry); !refusal.empty())
-        return Failure("Mount of " + ident + " failed: " + refusal);
-    if (privileged_)
-        return MountAsRoot(*entry, name);
-    return RunUdisks("mount", *entry, name);
+        return Success(VolumeOn(*entry) + " is already mounted at " + EntryFormatter::Sanitize(entry->mountPoint));
+    std::string reason = Refusal(*entry);
+    if (reason.empty())
+        reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry);
+    return Finished("Mount", " mounted", *entry, reason);
 }
 
 Mounter::Outcome Mounter::Unmount(std::string_view id)
@@ -116,35 +126,33 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     const DiskEntry* entry = disks_.Find(id);
     if (!entry)
         return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
-    std::string name = EntryFormatter::Sanitize(entry->VolumeName());
-    const std::string& ident = entry->identifier;
+    std::string reason;
     if (entry->mountState != MountState::Mounted) {
-        if (std::string refusal = Refusal(*entry); !refusal.empty())
-            return Failure("Unmount of " + ident + " failed: " + refusal);
+        reason = Refusal(*entry);
         // The wanted state already holds, as with mounting a mounted volume.
-        return Success("Volume " + name + " on " + ident + " is not mounted");
+        if (reason.empty())
+            return Success(VolumeOn(*entry) + " is not mounted");
+    } else if (disks_.SystemDevice() == entry->device) {
+        // Nothing of the system's own volume is touched: without it the system stops.
+        reason = entry->identifier + " holds the system volume (/)";
+    } else {
+        reason = privileged_ ? UnmountAsRoot(*entry) : RunUdisks("unmount", *entry);
     }
-    // Nothing of the system's own volume is touched: without it the system stops.
-    if (disks_.SystemDevice() == entry->device)
-        return Failure("Unmount of " + ident + " failed: " + ident + " holds the system volume (/)");
-    if (privileged_)
-        return UnmountAsRoot(*entry, name);
-    return RunUdisks("unmount", *entry, name);
+    return Finished("Unmount", " unmounted", *entry, reason);
 }
 
-Mounter::Outcome Mounter::MountAsRoot(const DiskEntry& entry, const std::string& name)
+std::string Mounter::MountAsRoot(const DiskEntry& entry)
 {
-    const std::string& ident = entry.identifier;
     std::error_code error;
     fs::create_directories(media_, error);
     auto target = MountPointPlanner::Choose(media_, entry.VolumeName(), disks_.Mounts());
     if (!target)
-        return Failure("Mount of " + ident + " failed: no free folder for it in " + media_.string() + " (" +
-                       MountPointPlanner::DirectoryName(entry.VolumeName()) + " and its " +
-                       std::to_string(MountPointPlanner::kNames - 1) + " numbered names are taken)");
+        return "no free folder for it in " + media_.string() + " (" +
+               MountPointPlanner::DirectoryName(entry.VolumeName()) + " and its " +
+               std::to_string(MountPointPlanner::kNames - 1) + " numbered names are taken)";
     auto claim = MountPointPlanner::ClaimFolder(media_, target->filename().string(), disks_.Mounts());
     if (!claim.error.empty())
-        return Failure("Mount of " + ident + " failed: " + claim.error);
+        return claim.error;
 
     // Mounted through the open folder, so the mount lands on exactly the folder that was checked.
     std::string through = "/proc/self/fd/" + std::to_string(claim.fd);
@@ -164,9 +172,9 @@ Mounter::Outcome Mounter::MountAsRoot(const DiskEntry& entry, const std::string&
     if (code != MNT_EX_SUCCESS) {
         if (claim.created)
             ::rmdir(target->c_str());
-        return Failure("Mount of " + ident + " failed: " + message);
+        return message;
     }
-    return Success("Volume " + name + " on " + ident + " mounted");
+    return {};
 }
 
 std::string Mounter::BusyMountOf(const DiskEntry& entry) const
@@ -192,9 +200,8 @@ std::string Mounter::BusyMountOf(const DiskEntry& entry) const
     return {};
 }
 
-Mounter::Outcome Mounter::UnmountAsRoot(const DiskEntry& entry, const std::string& name)
+std::string Mounter::UnmountAsRoot(const DiskEntry& entry)
 {
-    const std::string& ident = entry.identifier;
     auto mounts = disks_.Mounts().MountsOf(entry.device);
     // All or nothing: a busy mount is found before any mount of the device is touched.
     if (std::string busy = BusyMountOf(entry); !busy.empty()) {
@@ -202,20 +209,19 @@ Mounter::Outcome Mounter::UnmountAsRoot(const DiskEntry& entry, const std::strin
             struct stat info {};
             ::stat(mount->target.c_str(), &info);  // the checks' marks go again
         }
-        return Failure("Unmount of " + ident + " failed: " + BusyText(busy));
+        return BusyText(busy);
     }
     // The latest first, so bind mounts and mounts inside others go before what holds them.
     for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
         ContextHandle context(mnt_new_context());
         if (!context)
-            return Failure("Unmount of " + ident + " failed: out of memory");
+            return "out of memory";
         mnt_context_set_target(context.get(), (*it)->target.c_str());
         int rc = mnt_context_umount(context.get());
         int code = 0;
         std::string message = LibmountMessage(context.get(), rc, code);
         if (code != MNT_EX_SUCCESS)
-            return Failure("Unmount of " + ident +
-                           " failed: " + (message == kBusy ? BusyText((*it)->target) : message));
+            return message == kBusy ? BusyText((*it)->target) : message;
     }
     for (const auto* mount : mounts) {
         fs::path directory(mount->target);
@@ -224,7 +230,7 @@ Mounter::Outcome Mounter::UnmountAsRoot(const DiskEntry& entry, const std::strin
         if (directory.parent_path() == media_ && fs::is_directory(fs::symlink_status(directory, error)))
             ::rmdir(directory.c_str());
     }
-    return Success("Volume " + name + " on " + ident + " unmounted");
+    return {};
 }
 
 std::string Mounter::UdisksReason(const std::string& verb, const std::string& ident, const ProcessResult& result,
@@ -263,14 +269,11 @@ std::string Mounter::UdisksReason(const std::string& verb, const std::string& id
     return lastLine;
 }
 
-Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry, const std::string& name)
+std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry)
 {
-    const std::string& ident = entry.identifier;
-    std::string action = verb == "mount" ? "Mount" : "Unmount";
     auto udisksctl = FindOnPath("udisksctl", searchPath_);
     if (!udisksctl)
-        return Failure(action + " of " + ident +
-                       " failed: this needs root privileges or udisks (udisksctl was not found)");
+        return "this needs root privileges or udisks (udisksctl was not found)";
     std::string node = disks_.NodePath(entry).string();
     // In a session of its own udisksctl has no terminal to ask for a password on, so it never
     // waits for typing; a desktop's authentication agent still answers for it.
@@ -283,7 +286,7 @@ Mounter::Outcome Mounter::RunUdisks(const std::string& verb, const DiskEntry& en
     if (result.status != 0) {
         auto mounts = disks_.Mounts().MountsOf(entry.device);
         std::string busyAt = mounts.size() == 1 ? mounts.front()->target : std::string();
-        return Failure(action + " of " + ident + " failed: " + UdisksReason(verb, ident, result, busyAt));
+        return UdisksReason(verb, entry.identifier, result, busyAt);
     }
-    return Success("Volume " + name + " on " + ident + (verb == "mount" ? " mounted" : " unmounted"));
+    return {};
 }

@@ -37,9 +37,10 @@ public:
                                     const std::string& busyAt);
 
 private:
-    Outcome MountAsRoot(const DiskEntry& entry, const std::string& name);
-    Outcome UnmountAsRoot(const DiskEntry& entry, const std::string& name);
-    Outcome RunUdisks(const std::string& verb, const DiskEntry& entry, const std::string& name);
+    // Each gives why it failed; empty when it went through.
+    std::string MountAsRoot(const DiskEntry& entry);
+    std::string UnmountAsRoot(const DiskEntry& entry);
+    std::string RunUdisks(const std::string& verb, const DiskEntry& entry);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
     // The mount of the device that would keep an unmount from succeeding; empty when none would.

@@ -1,6 +1,7 @@
 #include "platform/ProbeCache.h"
 
 #include "base/TextLines.h"
+#include "platform/TextFile.h"
 #include "platform/UdevRecord.h"
 
 #include <fcntl.h>
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <ctime>
 #include <string_view>
 #include <vector>
@@ -39,13 +39,6 @@ std::string Escape(std::string_view text)
 std::string Unescape(std::string_view field)
 {
     return field.empty() || field[0] == '-' ? std::string() : UdevRecord::DecodeEscapes(field.substr(1));
-}
-
-template <typename Number>
-bool Parse(std::string_view text, Number& value)
-{
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && !text.empty();
 }
 
 std::vector<std::string_view> Words(std::string_view line)
@@ -104,39 +97,22 @@ void ProbeCache::Read()
     ::close(dir);
     if (fd < 0)
         return;
-    std::string text;
-    if (Trusted(fd, false)) {
-        char buffer[65536];
-        for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) != 0;) {
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0) {
-                text.clear();
-                break;
-            }
-            text.append(buffer, static_cast<size_t>(got));
-        }
-    }
+    const std::string text = Trusted(fd, false) ? TextFile::ReadFrom(fd).value_or("") : "";
     ::close(fd);
     for (std::string_view line : SplitLines(text)) {
         // device size sequence writes stamp content type label uuid
         auto words = Words(line);
-        Key key;
-        Facts facts;
-        int content = 0;
-        if (words.size() != 9 || !Parse(words[1], key.sizeBytes) || !Parse(words[2], key.diskSequence) ||
-            !Parse(words[4], facts.stamp) || !Parse(words[5], content) || content < 0 || content > 2)
+        if (words.size() != 9)
             continue;
         auto device = DeviceNumber::Parse(words[0]);
-        if (!device)
+        auto size = ParseDecimal<uint64_t>(words[1]);
+        auto sequence = ParseDecimal<uint64_t>(words[2]);
+        auto stamp = ParseDecimal<int64_t>(words[4]);
+        auto content = ParseDecimal<int>(words[5]);
+        if (!device || !size || !sequence || !stamp || !content || *content < 0 || *content > 2)
             continue;
-        key.device = *device;
-        key.writes = words[3];
-        facts.content = static_cast<Content>(content);
-        facts.fileSystemType = Unescape(words[6]);
-        facts.label = Unescape(words[7]);
-        facts.uuid = Unescape(words[8]);
-        facts_[key] = std::move(facts);
+        facts_[Key{*device, *size, *sequence, std::string(words[3])}] =
+            Facts{*stamp, static_cast<Content>(*content), Unescape(words[7]), Unescape(words[6]), Unescape(words[8])};
     }
 }
 

@@ -6,20 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-
-namespace {
-
-std::optional<uint64_t> ParseNumber(std::string_view digits)
-{
-    uint64_t value = 0;
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
-        return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
 {
@@ -27,6 +13,13 @@ std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
+    auto text = ReadFrom(fd);
+    ::close(fd);
+    return text;
+}
+
+std::optional<std::string> TextFile::ReadFrom(int fd)
+{
     std::string text;
     char buffer[4096];
     for (;;) {
@@ -37,7 +30,6 @@ std::optional<std::string> TextFile::Read(const std::filesystem::path& path)
         }
         if (got < 0 && errno == EINTR)
             continue;
-        ::close(fd);
         if (got < 0)
             return std::nullopt;
         return text;
@@ -68,7 +60,7 @@ std::optional<uint64_t> TextFile::Number(const std::filesystem::path& path)
     auto line = FirstLine(path);
     if (!line)
         return std::nullopt;
-    return ParseNumber(TrimSpace(*line));
+    return ParseDecimal<uint64_t>(TrimSpace(*line));
 }
 
 std::optional<std::vector<uint64_t>> TextFile::Numbers(const std::filesystem::path& path)
@@ -83,7 +75,7 @@ std::optional<std::vector<uint64_t>> TextFile::Numbers(const std::filesystem::pa
         if (rest.empty())
             return numbers;
         size_t end = rest.find_first_of(" \t");
-        auto number = ParseNumber(rest.substr(0, end));
+        auto number = ParseDecimal<uint64_t>(rest.substr(0, end));
         if (!number)
             return std::nullopt;
         numbers.push_back(*number);

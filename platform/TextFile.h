@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -7,12 +8,26 @@
 #include <string_view>
 #include <vector>
 
+// A whole text as a decimal number (a leading '-' only for a signed Number);
+// nullopt for an empty text, anything else in it, or a value out of range.
+template <typename Number>
+std::optional<Number> ParseDecimal(std::string_view digits)
+{
+    Number value{};
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
+        return std::nullopt;
+    return value;
+}
+
 // Reads the small text files of sysfs, proc and the udev database. A file
 // that cannot be read gives nullopt, never an exception: devices come and go
 // while they are listed.
 class TextFile {
 public:
     static std::optional<std::string> Read(const std::filesystem::path& path);
+    // The rest of an open file; fd stays open.
+    static std::optional<std::string> ReadFrom(int fd);
     // The first line without its line break.
     static std::optional<std::string> FirstLine(const std::filesystem::path& path);
     // The whole text less the one line break sysfs ends a value with; a value

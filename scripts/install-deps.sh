@@ -9,7 +9,7 @@ run=(util-linux mount xvfb xauth)
 # clang (and the sanitizer runtimes it only recommends) builds the sanitizer
 # run; btrfs-progs and the udev, bus, polkit and udisks daemons serve the
 # disk-tool tests on real devices and the ordinary user's path.
-test=(googletest libgtest-dev e2fsprogs dosfstools btrfs-progs udev dbus-daemon policykit-1 udisks2 xdotool x11-utils
+test=(googletest libgtest-dev e2fsprogs dosfstools btrfs-progs udev dbus-daemon polkitd udisks2 xdotool x11-utils
   clang-format clang libclang-rt-14-dev)
 
 case "${1:-run}" in

@@ -8,13 +8,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-ProcessResult Bless(const std::vector<std::string>& args)
-{
-    std::vector<std::string> argv = {ToolPath("bless").string()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return RunProgram(argv);
-}
-
 TEST(BlessTool, BootDeviceOfFakeRoots)
 {
     // The real sysfs links sys/dev/block/M:m to the device's directory.
@@ -40,7 +33,7 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.root);
-        auto result = Bless({"--root", c.root, "--getBoot"});
+        auto result = RunTool("bless", {"--root", c.root, "--getBoot"});
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.output, c.output);
         EXPECT_EQ(result.errorOutput.empty(), c.status == 0) << result.errorOutput;
@@ -49,14 +42,14 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
 
 TEST(BlessTool, OverlayRootIsExplained)
 {
-    auto result = Bless({"--root", FixturePath("boot-overlay").string(), "--getBoot"});
+    auto result = RunTool("bless", {"--root", FixturePath("boot-overlay").string(), "--getBoot"});
     EXPECT_EQ(result.errorOutput, "bless: / is not on a block device (overlay from overlay)\n");
 }
 
 TEST(BlessTool, ThisMachine)
 {
     // "/" is wherever the host keeps it; the answer must name a node sysfs knows.
-    auto result = Bless({"--getBoot"});
+    auto result = RunTool("bless", {"--getBoot"});
     if (result.status != 0)
         GTEST_SKIP() << "/ is not on a block device here: " << result.errorOutput;
     ASSERT_EQ(result.output.rfind("/dev/", 0), 0u);
@@ -68,7 +61,7 @@ TEST(BlessTool, ThisMachine)
 TEST(BlessTool, UsageErrorsExitTwo)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--getboot"}, {"--getBoot", "x"}, {"--info"}}) {
-        auto result = Bless(args);
+        auto result = RunTool("bless", args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(result.output, "");
         EXPECT_EQ(result.errorOutput, "usage: bless --getBoot\n");

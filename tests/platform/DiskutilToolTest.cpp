@@ -17,8 +17,8 @@ protected:
 
     static ProcessResult Diskutil(std::vector<std::string> args)
     {
-        args.insert(args.begin(), {ToolPath("diskutil").string(), "--root", system_->Root().string()});
-        return RunProgram(args);
+        args.insert(args.begin(), {"--root", system_->Root().string()});
+        return RunTool("diskutil", std::move(args));
     }
 
     static std::unique_ptr<FakeSystem> system_;
@@ -155,9 +155,7 @@ TEST_F(DiskutilTool, UsageErrorsExitTwo)
         {}, {"info"}, {"mount"}, {"unmount"}, {"list"}, {"eject", "loop2"}, {"info", "vda1", "extra"}, {"--root"},
     };
     for (const auto& args : cases) {
-        std::vector<std::string> argv = {ToolPath("diskutil").string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        auto result = RunProgram(argv);
+        auto result = RunTool("diskutil", args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(result.output, "");
         EXPECT_NE(result.errorOutput.find("usage: diskutil"), std::string::npos);
@@ -167,7 +165,7 @@ TEST_F(DiskutilTool, UsageErrorsExitTwo)
 TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
 {
     TempDir empty;
-    auto result = RunProgram({ToolPath("diskutil").string(), "--root", empty.Path().string(), "info", "-all"});
+    auto result = RunTool("diskutil", {"--root", empty.Path().string(), "info", "-all"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_NE(result.errorOutput.find("sys/block"), std::string::npos);

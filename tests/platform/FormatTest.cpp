@@ -3,6 +3,7 @@
 #include "platform/EntryFormatter.h"
 #include "platform/NaturalOrder.h"
 #include "platform/UdevRecord.h"
+#include "platform/VolumeProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -98,10 +99,32 @@ TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
               "   Device Number:            7:0\n"
               "   Backing File:             /tmp/data.img\n");
 
-    DiskEntry other = entry;
-    other.identifier = "loop1";
-    std::string both = EntryFormatter::All({entry, other});
-    EXPECT_NE(both.find("\n\n**********\n\n   Device Identifier:        loop1\n"), std::string::npos);
+    // Empty values leave no blanks behind their label.
+    DiskEntry raw;
+    raw.identifier = raw.wholeIdentifier = "loop1";
+    raw.sizeBytes = 512;
+    const std::string rawText = EntryFormatter::Entry(raw);
+    EXPECT_EQ(EntryFormatter::All({entry, raw}), EntryFormatter::Entry(entry) + "\n**********\n\n" + rawText);
+    EXPECT_EQ(rawText.rfind("   Device Identifier:        loop1\n", 0), 0u) << rawText;
+    EXPECT_NE(rawText.find("\n   Mount Point:\n   File System Personality:\n   Disk Size:                512 B"),
+              std::string::npos)
+        << rawText;
+    EXPECT_NE(rawText.find("\n   Volume UUID:\n   Read-Only Media:"), std::string::npos) << rawText;
+}
+
+TEST(DiskEntryFormat, ContainerIsNoFileSystemUnlessSomethingIsMountedFromIt)
+{
+    // LUKS, RAID and LVM members carry a type but hold nothing to mount.
+    DiskEntry entry;
+    VolumeProbe::FromRecord(UdevRecord::FromText("E:ID_FS_TYPE=crypto_LUKS\nE:ID_FS_USAGE=crypto\n"), entry);
+    EXPECT_EQ(entry.content, Content::NoFileSystem);
+    EXPECT_EQ(entry.VolumeName(), "Not applicable (no file system)");
+    EXPECT_EQ(entry.MountedText(), "Not applicable (no file system)");
+    EXPECT_EQ(entry.Personality(), "crypto_LUKS");
+
+    entry.mountState = MountState::Mounted;
+    EXPECT_EQ(entry.VolumeName(), "Untitled");
+    EXPECT_EQ(entry.MountedText(), "Yes");
 }
 
 }  // namespace

@@ -45,13 +45,6 @@ protected:
         return fs::exists(dir, error) && (!fs::is_directory(dir, error) || !fs::is_empty(dir, error));
     }
 
-    static ProcessResult Diskutil(const std::vector<std::string>& args)
-    {
-        std::vector<std::string> argv = {ToolPath("diskutil").string()};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return RunProgram(argv);
-    }
-
     // The listing row of a node, through the application's pipelines.
     struct Row {
         std::string name;
@@ -89,9 +82,9 @@ TEST_F(DiskLoopDevices, ListedAndAligned)
         EXPECT_EQ(listed.name, row.name);
         EXPECT_EQ(listed.mounted, row.mounted);
         // Read on its own, a device reads exactly as in the listing.
-        auto one = Diskutil({"info", device->Id()});
+        auto one = RunTool("diskutil", {"info", device->Id()});
         ASSERT_EQ(one.status, 0);
-        EXPECT_NE(("\n\n" + Diskutil({"info", "-all"}).output).find("\n\n" + one.output), std::string::npos)
+        EXPECT_NE(("\n\n" + RunTool("diskutil", {"info", "-all"}).output).find("\n\n" + one.output), std::string::npos)
             << one.output;
     }
 }
@@ -113,7 +106,7 @@ TEST_F(DiskLoopDevices, MountAndUnmount)
         const std::string id = device->Id();
         const fs::path point = kMedia / name;
 
-        auto mounted = Diskutil({"mount", id});
+        auto mounted = RunTool("diskutil", {"mount", id});
         if (device == stick_.get() && !KernelHas("vfat")) {
             // libmount's reason is passed on, and the mount point made for it is gone again.
             EXPECT_EQ(mounted.status, 1);
@@ -126,11 +119,11 @@ TEST_F(DiskLoopDevices, MountAndUnmount)
         EXPECT_EQ(MountTargets(device->Node()), std::vector<std::string>{point.string()});
         EXPECT_EQ(RowOf(device->Node()).mounted, "Yes");
 
-        auto again = Diskutil({"mount", device->Node()});
+        auto again = RunTool("diskutil", {"mount", device->Node()});
         EXPECT_EQ(again.status, 0);
         EXPECT_EQ(again.output, "Volume " + name + " on " + id + " is already mounted at " + point.string() + "\n");
 
-        auto unmounted = Diskutil({"unmount", id});
+        auto unmounted = RunTool("diskutil", {"unmount", id});
         ASSERT_EQ(unmounted.status, 0) << unmounted.errorOutput;
         EXPECT_EQ(unmounted.output, "Volume " + name + " on " + id + " unmounted\n");
         EXPECT_TRUE(MountTargets(device->Node()).empty());
@@ -143,7 +136,7 @@ TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
 {
     const std::string id = data_->Id();
     const fs::path point = kMedia / "MY DATA";
-    ASSERT_EQ(Diskutil({"mount", id}).status, 0);
+    ASSERT_EQ(RunTool("diskutil", {"mount", id}).status, 0);
     // A second, newer mount of the same device: it would go first.
     TempDir second;
     ASSERT_EQ(::mount(data_->Node().c_str(), second.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
@@ -153,7 +146,7 @@ TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
         ASSERT_TRUE(busy.Started());
         ASSERT_TRUE(busy.WaitUntilInside(point));
 
-        auto result = Diskutil({"unmount", id});
+        auto result = RunTool("diskutil", {"unmount", id});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.output, "");
         EXPECT_EQ(result.errorOutput, "Unmount of " + id + " failed: target is busy (" + point.string() + ")\n");
@@ -161,10 +154,10 @@ TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
         EXPECT_EQ(RowOf(data_->Node()).mounted, "Yes");
         // The check left the idle mount as usable as before.
         EXPECT_TRUE(fs::exists(second.Path() / "lost+found"));
-        EXPECT_EQ(Diskutil({"unmount", id}).status, 1);
+        EXPECT_EQ(RunTool("diskutil", {"unmount", id}).status, 1);
         EXPECT_EQ(MountTargets(data_->Node()), both);
     }
-    auto result = Diskutil({"unmount", id});
+    auto result = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_TRUE(MountTargets(data_->Node()).empty());
     EXPECT_FALSE(fs::exists(point));
@@ -217,7 +210,7 @@ TEST_F(DiskLoopDevices, BackingFileWithLineBreakStaysOnOneLine)
     ASSERT_EQ(MakeImage(image, "", "", 1), "");
     LoopDevice odd(image);
     ASSERT_EQ(odd.Error(), "");
-    auto result = Diskutil({"info", odd.Id()});
+    auto result = RunTool("diskutil", {"info", odd.Id()});
     ASSERT_EQ(result.status, 0);
     EXPECT_NE(result.output.find("\n   Backing File:             " + images_.Path().string() + "/two lines.img\n"),
               std::string::npos)
@@ -228,7 +221,7 @@ TEST_F(DiskLoopDevices, BackingFileWithLineBreakStaysOnOneLine)
 TEST_F(DiskLoopDevices, RawImageIsNotMounted)
 {
     auto before = fs::exists(kMedia) ? std::distance(fs::directory_iterator(kMedia), fs::directory_iterator()) : 0;
-    auto result = Diskutil({"mount", raw_->Id()});
+    auto result = RunTool("diskutil", {"mount", raw_->Id()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.errorOutput,
@@ -244,7 +237,7 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
-    if (RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; command -v mkfs.btrfs && command -v btrfs").status != 0)
+    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
         GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
     TempDir images;
     ASSERT_EQ(MakeImage(images.Path() / "pool.img", "btrfs", "BT DATA", 128), "");
@@ -252,8 +245,8 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
     ASSERT_EQ(pool.Error(), "");
     const std::string id = pool.Id();
     const fs::path point = kMedia / "BT DATA";
-    auto info = [&] { return RunProgram({ToolPath("diskutil").string(), "info", id}).output; };
-    auto run = [&](const char* verb) { return RunProgram({ToolPath("diskutil").string(), verb, id}); };
+    auto info = [&] { return RunTool("diskutil", {"info", id}).output; };
+    auto run = [&](const char* verb) { return RunTool("diskutil", {verb, id}); };
 
     auto mounted = run("mount");
     if (mounted.status != 0 && !KernelHas("btrfs"))
@@ -275,7 +268,7 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
     EXPECT_NE(info().find("   Mounted:                  No\n"), std::string::npos) << info();
     EXPECT_FALSE(fs::exists(point));
     // The kernel keeps a list of the btrfs devices it has seen; this one goes again.
-    RunShell("PATH=\"$PATH:/usr/sbin:/sbin\"; btrfs device scan --forget " + ShellWord(pool.Node()));
+    RunWithSbin("btrfs device scan --forget " + ShellWord(pool.Node()));
 }
 
 }  // namespace

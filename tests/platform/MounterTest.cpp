@@ -5,12 +5,15 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -117,6 +120,25 @@ TEST(DiskMountPointName, ClaimsOnlyAnEmptyFolderOfItsOwn)
     ASSERT_TRUE(mounted.LoadMountInfo(mountinfo));
     EXPECT_EQ(MountPointPlanner::ClaimFolder(m, "empty", mounted).error,
               (m / "empty").string() + " is already a mount point");
+}
+
+TEST(DiskMountPointName, RefusesAFolderMountedOnSinceTheTableWasRead)
+{
+    // The mount table may be older than what is on the folder now; the folder itself tells.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to mount a tmpfs";
+    TempDir media;
+    const fs::path late = media.Path() / "late";
+    fs::create_directory(late);
+    ASSERT_EQ(::mount("tarnvik-test", late.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k"), 0)
+        << std::strerror(errno);
+    auto claim = MountPointPlanner::ClaimFolder(media.Path(), "late", MountTable());
+    if (claim.fd >= 0)
+        ::close(claim.fd);
+    ::umount2(late.c_str(), MNT_DETACH);
+    EXPECT_EQ(claim.error, late.string() + " is already a mount point");
+    EXPECT_EQ(claim.fd, -1);
+    EXPECT_FALSE(claim.created);
 }
 
 TEST(DiskUdisksReasons, ShortAndTheSameAsForRoot)

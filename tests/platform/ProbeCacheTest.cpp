@@ -91,28 +91,31 @@ TEST(DiskProbeCache, ListingSeesWritesAndNewMedia)
     ASSERT_EQ(system.Error(), "");
     TempDir cache;
     const fs::path sdc = system.Root() / "sys/block/sdc";
-    auto setDevice = [&](int sequence, int writes) {
+    auto setDevice = [&](int sequence, int writes, int inFlight) {
         std::ofstream(sdc / "diskseq") << sequence << "\n";
-        std::ofstream(sdc / "stat") << "5 0 40 1 " << writes << " 0 " << writes * 8 << " 0 0 3 3 0 0 0 0 0 0\n";
+        std::ofstream(sdc / "stat") << "5 0 40 1 " << writes << " 0 " << writes * 8 << " 0 " << inFlight
+                                    << " 3 3 0 0 0 0 0 0\n";
     };
     struct Step {
         const char* relabel;  // written to the image behind the device's back; null: left alone
         int sequence;
         int writes;
+        int inFlight;
         const char* shown;
     };
     const Step steps[] = {
-        {nullptr, 40, 0, "Device Node: x"},
-        {"Second", 40, 0, "Device Node: x"},  // same media, no write seen: the probe of a moment ago holds
-        {nullptr, 40, 2, "Second"},           // the device was written to
-        {"Third", 41, 2, "Third"},            // attached again or its media changed
+        {nullptr, 40, 0, 0, "Device Node: x"},
+        {"Second", 40, 0, 0, "Device Node: x"},  // same media, no write seen: the probe of a moment ago holds
+        {nullptr, 40, 0, 1, "Second"},           // requests in flight: the counters may not tell yet
+        {nullptr, 40, 2, 0, "Second"},           // the device was written to
+        {"Third", 41, 2, 0, "Third"},            // attached again or its media changed
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.shown);
         if (step.relabel) {
             ASSERT_EQ(MakeImage(system.Root() / "dev/sdc", "ext4", step.relabel, 2), "");
         }
-        setDevice(step.sequence, step.writes);
+        setDevice(step.sequence, step.writes, step.inFlight);
         DiskList disks{SystemRoot(system.Root())};
         disks.UseProbeCache(cache.Path() / "tarnvik");
         ASSERT_TRUE(disks.Load());

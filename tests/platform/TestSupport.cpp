@@ -23,12 +23,13 @@ TempDir::~TempDir()
 
 ProcessResult RunShell(const std::string& line)
 {
-    return RunProgram({"/bin/sh", "-c", line});
+    return RunProcess({"/bin/sh", "-c", line});
 }
 
-ProcessResult RunProgram(const std::vector<std::string>& argv)
+ProcessResult RunTool(std::string_view name, std::vector<std::string> args)
 {
-    return RunProcess(argv);
+    args.insert(args.begin(), ToolPath(name).string());
+    return RunProcess(args);
 }
 
 std::vector<char*> CStrings(const std::vector<std::string>& texts)

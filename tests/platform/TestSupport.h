@@ -26,8 +26,8 @@ private:
 
 // Runs one line through /bin/sh, as the application does.
 ProcessResult RunShell(const std::string& line);
-// Runs a program with exactly these arguments, no shell in between.
-ProcessResult RunProgram(const std::vector<std::string>& argv);
+// Runs a built tool ("diskutil", "bless") with exactly these arguments, no shell in between.
+ProcessResult RunTool(std::string_view name, std::vector<std::string> args);
 
 // Pointers to the texts with a null pointer after them, for execve; the
 // texts must outlive them.

@@ -20,12 +20,6 @@ namespace {
 
 const fs::path kMedia = "/media";
 
-// losetup and mkfs live in sbin, which a plain PATH may lack.
-ProcessResult Sh(const std::string& line)
-{
-    return RunProcess({"/bin/sh", "-c", "PATH=\"$PATH:/usr/sbin:/sbin\"; " + line});
-}
-
 void RemoveIfEmptyDirectory(const fs::path& directory)
 {
     std::error_code ignored;
@@ -35,11 +29,16 @@ void RemoveIfEmptyDirectory(const fs::path& directory)
 
 }  // namespace
 
+ProcessResult RunWithSbin(const std::string& line)
+{
+    return RunProcess({"/bin/sh", "-c", "PATH=\"$PATH:/usr/sbin:/sbin\"; " + line});
+}
+
 std::string WhyNoLoopDevices()
 {
     if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
         return "needs root and /dev/loop-control to attach a loop device";
-    if (Sh("command -v losetup && command -v findmnt && command -v mkfs.ext4").status != 0)
+    if (RunWithSbin("command -v losetup && command -v findmnt && command -v mkfs.ext4").status != 0)
         return "needs losetup, findmnt and mkfs.ext4";
     return {};
 }
@@ -64,7 +63,7 @@ std::string MakeImage(const fs::path& path, const std::string& type, const std::
         line = "mkfs.btrfs -q -f " + (label.empty() ? std::string() : "-L " + ShellWord(label) + " ");
     else
         line = "mkfs." + type + " -q -F " + (label.empty() ? std::string() : "-L " + ShellWord(label) + " ");
-    ProcessResult made = Sh(line + ShellWord(path.string()));
+    ProcessResult made = RunWithSbin(line + ShellWord(path.string()));
     if (made.status != 0)
         return "mkfs." + type + " failed: " + made.errorOutput + made.output;
     return {};
@@ -74,7 +73,7 @@ std::vector<std::string> MountTargets(const std::string& node)
 {
     std::vector<std::string> targets;
     // Kept here: the lines point into it.
-    const std::string listed = Sh("findmnt -n -o TARGET -S " + ShellWord(node)).output;
+    const std::string listed = RunWithSbin("findmnt -n -o TARGET -S " + ShellWord(node)).output;
     for (std::string_view line : SplitLines(listed))
         if (!line.empty())
             targets.emplace_back(line);
@@ -83,7 +82,7 @@ std::vector<std::string> MountTargets(const std::string& node)
 
 LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint) : mountPoint_(std::move(mountPoint))
 {
-    ProcessResult attached = Sh("losetup -f --show " + ShellWord(image.string()));
+    ProcessResult attached = RunWithSbin("losetup -f --show " + ShellWord(image.string()));
     node_ = TrimSpace(attached.output);
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;
@@ -103,7 +102,7 @@ LoopDevice::~LoopDevice()
     }
     if (!mountPoint_.empty())
         RemoveIfEmptyDirectory(mountPoint_);
-    Sh("losetup -d " + ShellWord(node_));
+    RunWithSbin("losetup -d " + ShellWord(node_));
 }
 
 BusyProcess::BusyProcess(const fs::path& directory)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Process.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
@@ -9,6 +11,10 @@
 // Helpers for tests that attach loop devices and mount under /media. Such a
 // test holds the RESOURCE_LOCK loop_devices. Commands run through
 // /bin/sh directly, never through the application's (possibly scripted) shell.
+
+// Runs line through /bin/sh with sbin on PATH, where losetup, mkfs and
+// btrfs live and a plain PATH may not look.
+ProcessResult RunWithSbin(const std::string& line);
 
 // Why loop devices cannot be used here (not root, no /dev/loop-control, or
 // losetup, findmnt or mkfs.ext4 missing); empty when they can.
