@@ -264,19 +264,6 @@ void Listbox::DeleteAllRows()
     SetListIndex(-1, false);
 }
 
-void Listbox::RemoveRow(int64_t row)
-{
-    CheckUIThread();
-    CheckRow(row, "RemoveRow");
-    rows_.erase(rows_.begin() + row);
-    if (NativeList* list = NativeOf(native_.get()))
-        list->ScheduleRebuild();
-    if (listIndex_ == row)
-        SetListIndex(-1, false);
-    else if (listIndex_ > row)
-        SetListIndex(listIndex_ - 1, false);
-}
-
 int64_t Listbox::RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule)
 {
     CheckUIThread();

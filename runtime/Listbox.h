@@ -23,8 +23,6 @@ public:
     std::string Cell(int64_t row, int64_t column) const;
     void Cell(int64_t row, int64_t column, const std::string& text);
     void DeleteAllRows();
-    // Removes a row; later rows move up one. Outside the rows: OutOfBoundsException.
-    void RemoveRow(int64_t row);
     // Removes, in one pass, every row whose cell in `column` the rule names;
     // the rows that stay keep their order. Returns how many went.
     int64_t RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule);

@@ -103,7 +103,7 @@ TEST_F(ListboxRows, TheViewShowsTheRowsAsCodeLeftThem)
     Fill({"a", "b", "c"});
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"a", "b", "c"}));
     list->Cell(1, 0, "B");
-    list->RemoveRow(0);
+    list->RemoveRowsWhere(0, [](const std::string& cell) { return cell == "a"; });
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"B", "c"}));
     list->Cell(0, 0, "bee");
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"bee", "c"}));
