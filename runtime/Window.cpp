@@ -247,7 +247,6 @@ void Window::MenuBar(const std::shared_ptr<::MenuBar>& bar)
 
 void Window::ApplyProgramCommands()
 {
-    CheckUIThread();
     NativeTopLevel* top = native_->top;
     if (!top)
         return;

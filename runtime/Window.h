@@ -88,7 +88,8 @@ public:
     void ContentResized(int64_t width, int64_t height);
     // A window that shows no menu bar of its own still answers the program's
     // commands (About, Quit) of the application's menu bar by their
-    // shortcuts. The runtime calls this when either menu bar changes.
+    // shortcuts. The runtime calls this, on the user-interface thread, when
+    // either menu bar changes.
     void ApplyProgramCommands();
 
 protected:

@@ -305,9 +305,10 @@ TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
         attempt([&] { window->list()->AddRow({"x"}); });
         attempt([&] { GetImplicitWindow(probeWindow::kRegistryName); });
         attempt([&] { MsgBox("from a thread"); });
+        attempt([&] { RuntimeRegisterAppObject(nullptr); });
     });
     worker.join();
-    EXPECT_EQ(kinds.size(), 5u);
+    EXPECT_EQ(kinds.size(), 6u);
     EXPECT_FALSE(window->IsClosed());
     EXPECT_TRUE(messages.empty());
 }
