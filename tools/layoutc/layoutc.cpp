@@ -17,6 +17,7 @@
 
 #include "runtime/PropertyBlock.h"
 #include "runtime/RuntimeException.h"
+#include "runtime/Text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -68,14 +69,6 @@ std::string Substitute(const std::string& text)
         i = end + 1;
     }
     return out;
-}
-
-std::string Trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
 std::string ParseString(const std::string& text)
@@ -178,12 +171,12 @@ WindowTable ReadTable(const std::string& path)
         ++number;
         const std::string where = path + ":" + std::to_string(number) + ": ";
         try {
-            line = Trimmed(line);
+            line = Trim(line);
             if (line.empty() || line.front() == '#')
                 continue;
             const auto space = line.find(' ');
             const std::string word = line.substr(0, space);
-            const std::string rest = space == std::string::npos ? "" : Trimmed(line.substr(space + 1));
+            const std::string rest = space == std::string::npos ? "" : Trim(line.substr(space + 1));
             if (word == "window") {
                 if (!table.window.name.empty())
                     throw Failure{"one window per table"};
@@ -246,14 +239,14 @@ void ReadDefinitions(const std::string& path)
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
-        line = Trimmed(line);
+        line = Trim(line);
         if (line.empty() || line.front() == '#')
             continue;
         try {
             const auto space = line.find(' ');
             if (space == std::string::npos)
                 throw Failure{"a definition is Name \"text\""};
-            definitions.emplace_back(line.substr(0, space), Substitute(ParseString(Trimmed(line.substr(space + 1)))));
+            definitions.emplace_back(line.substr(0, space), Substitute(ParseString(Trim(line.substr(space + 1)))));
         } catch (const Failure& f) {
             throw Failure{path + ":" + std::to_string(number) + ": " + f.message};
         }
