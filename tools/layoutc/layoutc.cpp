@@ -46,6 +46,14 @@ struct Failure {
 
 std::vector<std::pair<std::string, std::string>> definitions;
 
+const std::string* Definition(const std::string& name)
+{
+    for (const auto& [key, value] : definitions)
+        if (key == name)
+            return &value;
+    return nullptr;
+}
+
 std::string Substitute(const std::string& text)
 {
     std::string out;
@@ -58,14 +66,10 @@ std::string Substitute(const std::string& text)
         if (end == std::string::npos)
             throw Failure{"${ without }"};
         const std::string name = text.substr(i + 2, end - i - 2);
-        bool found = false;
-        for (const auto& [key, value] : definitions)
-            if (key == name) {
-                out += value;
-                found = true;
-            }
-        if (!found)
+        const std::string* value = Definition(name);
+        if (!value)
             throw Failure{"no definition named " + name};
+        out += *value;
         i = end + 1;
     }
     return out;
@@ -246,7 +250,11 @@ void ReadDefinitions(const std::string& path)
             const auto space = line.find(' ');
             if (space == std::string::npos)
                 throw Failure{"a definition is Name \"text\""};
-            definitions.emplace_back(line.substr(0, space), Substitute(ParseString(Trim(line.substr(space + 1)))));
+            const std::string name = line.substr(0, space);
+            // Each name is one constant of the header.
+            if (Definition(name))
+                throw Failure{"a second definition of " + name};
+            definitions.emplace_back(name, Substitute(ParseString(Trim(line.substr(space + 1)))));
         } catch (const Failure& f) {
             throw Failure{path + ":" + std::to_string(number) + ": " + f.message};
         }
