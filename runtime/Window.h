@@ -117,6 +117,9 @@ private:
     void Adopt(Control& control);
     void ApplyNativeFrame();
     void ApplySizeLimits();
+    // The menu bar came, went, or was shown or hidden: the content area keeps
+    // its size, and the size limits and the program's commands follow.
+    void FollowMenuBar();
     void Place(const std::shared_ptr<Window>& parent);
 
     std::string registryName_;
