@@ -2,6 +2,7 @@
 
 #include "runtime/Control.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -47,6 +48,8 @@ protected:
 private:
     void CheckRow(int64_t row, const char* what) const;
     void CheckColumn(int64_t column, const char* what) const;
+    // Every row holds a cell for each column, and at least one.
+    size_t CellsPerRow() const { return static_cast<size_t>(std::max<int64_t>(1, columnCount_)); }
     void SetListIndex(int64_t index, bool updateNative);
 
     std::vector<std::vector<std::string>> rows_;

@@ -121,4 +121,21 @@ TEST_F(ListboxRows, TheViewShowsTheRowsAsCodeLeftThem)
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"bee", "c"}));
 }
 
+// The rows live in the object: after its window has closed, the list still
+// takes more columns, and its rows grow to them.
+TEST_F(ListboxRows, ARowGrowsToANewColumnCountAlsoWithoutItsWindow)
+{
+    Fill({"a", "b"});
+    window->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(list->NativeData()->widget, nullptr);
+    list->SetProperty("ColumnCount", int64_t{4});
+    for (int64_t row = 0; row < list->ListCount(); ++row) {
+        EXPECT_EQ(list->Cell(row, 1), "id-" + list->Cell(row, 0));
+        EXPECT_EQ(list->Cell(row, 3), "");
+    }
+    list->Cell(1, 3, "d");
+    EXPECT_EQ(list->Cell(1, 3), "d");
+}
+
 }  // namespace
