@@ -271,6 +271,18 @@ int PrepareSpawn(SpawnSetup& setup, int outFd, int errFd)
     return posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 }
 
+// The texts as posix_spawn takes them: pointers, then a null pointer. It
+// changes neither the array nor the texts.
+std::vector<char*> Pointers(const std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
+    for (const std::string& text : texts)
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
@@ -294,17 +306,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     if (const int rc = PrepareSpawn(setup, outWrite.Get(), errWrite.Get()); rc != 0)
         return cannotStart(ErrnoText(rc));
 
-    std::vector<std::string> args = argv;
-    std::vector<char*> argp;
-    for (std::string& arg : args)
-        argp.push_back(arg.data());
-    argp.push_back(nullptr);
-    std::vector<std::string> env = environment;
-    std::vector<char*> envp;
-    envp.reserve(env.size() + 1);
-    for (std::string& entry : env)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    const std::vector<char*> argp = Pointers(argv);
+    const std::vector<char*> envp = Pointers(environment);
 
     const ChildStatusKept keepStatus;
     pid_t pid = -1;

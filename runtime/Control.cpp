@@ -59,7 +59,6 @@ QWidget* ContentOf(const RectControl& control)
 
 void RectControl::RaiseActionIfEnabled(int actionEvent)
 {
-    CheckUIThread();
     if (Enabled())
         RaiseEvent(actionEvent);
 }

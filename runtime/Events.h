@@ -49,46 +49,23 @@ class Control;
     X(GotFocus) X(HeaderPressed) X(LostFocus) X(MouseDown) X(MouseDrag) X(MouseUp) X(SortColumn)
 // clang-format on
 
-namespace WindowEvent {
-enum : int { TARNVIK_WINDOW_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_WINDOW_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace WindowEvent
+// A class's event numbers (an enumeration) and names (kNames) from its list.
+#define TARNVIK_EVENT_CLASS(space, LIST)                                     \
+    namespace space {                                                        \
+    enum : int { LIST(TARNVIK_EVENT_NUMBER) };                               \
+    inline constexpr std::string_view kNames[] = {LIST(TARNVIK_EVENT_NAME)}; \
+    }
 
-namespace ApplicationEvent {
-enum : int { TARNVIK_APPLICATION_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_APPLICATION_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace ApplicationEvent
+TARNVIK_EVENT_CLASS(WindowEvent, TARNVIK_WINDOW_EVENTS)
+TARNVIK_EVENT_CLASS(ApplicationEvent, TARNVIK_APPLICATION_EVENTS)
+TARNVIK_EVENT_CLASS(ControlEvent, TARNVIK_CONTROL_EVENTS)
+TARNVIK_EVENT_CLASS(RectControlEvent, TARNVIK_RECTCONTROL_EVENTS)
+TARNVIK_EVENT_CLASS(PushButtonEvent, TARNVIK_PUSHBUTTON_EVENTS)
+TARNVIK_EVENT_CLASS(LabelEvent, TARNVIK_LABEL_EVENTS)
+TARNVIK_EVENT_CLASS(BevelButtonEvent, TARNVIK_BEVELBUTTON_EVENTS)
+TARNVIK_EVENT_CLASS(ListboxEvent, TARNVIK_LISTBOX_EVENTS)
 
-namespace ControlEvent {
-enum : int { TARNVIK_CONTROL_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_CONTROL_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace ControlEvent
-
-namespace RectControlEvent {
-enum : int { TARNVIK_RECTCONTROL_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_RECTCONTROL_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace RectControlEvent
-
-namespace PushButtonEvent {
-enum : int { TARNVIK_PUSHBUTTON_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_PUSHBUTTON_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace PushButtonEvent
-
-namespace LabelEvent {
-enum : int { TARNVIK_LABEL_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_LABEL_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace LabelEvent
-
-namespace BevelButtonEvent {
-enum : int { TARNVIK_BEVELBUTTON_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_BEVELBUTTON_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace BevelButtonEvent
-
-namespace ListboxEvent {
-enum : int { TARNVIK_LISTBOX_EVENTS(TARNVIK_EVENT_NUMBER) };
-inline constexpr std::string_view kNames[] = {TARNVIK_LISTBOX_EVENTS(TARNVIK_EVENT_NAME)};
-}  // namespace ListboxEvent
-
+#undef TARNVIK_EVENT_CLASS
 #undef TARNVIK_WINDOW_EVENTS
 #undef TARNVIK_APPLICATION_EVENTS
 #undef TARNVIK_CONTROL_EVENTS

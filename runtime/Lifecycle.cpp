@@ -187,6 +187,7 @@ void UnhandledException(std::exception_ptr exception)
 
 void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app)
 {
+    CheckUIThread();
     RuntimeTrace("RuntimeRegisterAppObject");
     State().app = app;
     for (const auto& window : RegisteredWindows())

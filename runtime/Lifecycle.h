@@ -45,6 +45,7 @@ void ClearExitRequest();
 // it is shown (and written to the error stream), and the exit status becomes 1.
 void UnhandledException(std::exception_ptr exception);
 
-// The application object; registering nil forgets it.
+// The application object; registering nil forgets it. Registering belongs
+// to the user-interface thread, as the windows take the new object's commands.
 void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app);
 std::shared_ptr<Application> GetAppObject();

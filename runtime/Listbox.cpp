@@ -231,7 +231,7 @@ void Listbox::CheckColumn(int64_t column, const char* what) const
 void Listbox::AddRow(std::vector<std::string> cells)
 {
     CheckUIThread();
-    cells.resize(static_cast<size_t>(std::max<int64_t>(1, ColumnCount())));
+    cells.resize(CellsPerRow());
     rows_.push_back(std::move(cells));
     if (NativeList* list = NativeOf(native_.get()))
         list->ScheduleRebuild();
@@ -264,19 +264,6 @@ void Listbox::DeleteAllRows()
     SetListIndex(-1, false);
 }
 
-void Listbox::RemoveRow(int64_t row)
-{
-    CheckUIThread();
-    CheckRow(row, "RemoveRow");
-    rows_.erase(rows_.begin() + row);
-    if (NativeList* list = NativeOf(native_.get()))
-        list->ScheduleRebuild();
-    if (listIndex_ == row)
-        SetListIndex(-1, false);
-    else if (listIndex_ > row)
-        SetListIndex(listIndex_ - 1, false);
-}
-
 int64_t Listbox::RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule)
 {
     CheckUIThread();
@@ -306,8 +293,11 @@ int64_t Listbox::RemoveRowsWhere(int64_t column, const std::function<bool(const 
 
 void Listbox::PropertyChanged(std::string_view name)
 {
-    if (name == "ColumnCount")
+    if (name == "ColumnCount") {
         columnCount_ = IntegerProperty("ColumnCount");
+        for (auto& row : rows_)
+            row.resize(CellsPerRow());
+    }
     RectControl::PropertyChanged(name);
 }
 
@@ -365,11 +355,8 @@ void Listbox::SyncNative(std::string_view name)
 {
     NativeList* list = NativeOf(native_.get());
     const bool all = name.empty();
-    if (all || name == "ColumnCount") {
-        for (auto& row : rows_)
-            row.resize(static_cast<size_t>(std::max<int64_t>(1, ColumnCount())));
+    if (all || name == "ColumnCount")
         list->ScheduleRebuild();
-    }
     if (all || name == "ColumnCount" || name == "ColumnWidths")
         list->SetColumnWidths(StringProperty("ColumnWidths"));
     if (all || name == "HasHeading")

@@ -2,6 +2,7 @@
 
 #include "runtime/Control.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,8 +24,6 @@ public:
     std::string Cell(int64_t row, int64_t column) const;
     void Cell(int64_t row, int64_t column, const std::string& text);
     void DeleteAllRows();
-    // Removes a row; later rows move up one. Outside the rows: OutOfBoundsException.
-    void RemoveRow(int64_t row);
     // Removes, in one pass, every row whose cell in `column` the rule names;
     // the rows that stay keep their order. Returns how many went.
     int64_t RemoveRowsWhere(int64_t column, const std::function<bool(const std::string& cell)>& rule);
@@ -49,6 +48,8 @@ protected:
 private:
     void CheckRow(int64_t row, const char* what) const;
     void CheckColumn(int64_t column, const char* what) const;
+    // Every row holds a cell for each column, and at least one.
+    size_t CellsPerRow() const { return static_cast<size_t>(std::max<int64_t>(1, columnCount_)); }
     void SetListIndex(int64_t index, bool updateNative);
 
     std::vector<std::vector<std::string>> rows_;

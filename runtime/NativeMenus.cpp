@@ -19,9 +19,19 @@ QKeySequence ToKeySequence(const std::string& shortcut)
 
 namespace {
 
-bool IsProgramCommand(const MenuItem& item)
+// The program's commands (About, Quit) among the items of the bar's menus;
+// with onlyHidden, those of the menus the bar does not show.
+std::vector<std::shared_ptr<MenuItem>> ProgramCommands(const MenuBar& model, bool onlyHidden)
 {
-    return item.Kind() == "AppleMenuItem" || item.Kind() == "QuitMenuItem";
+    std::vector<std::shared_ptr<MenuItem>> commands;
+    for (const auto& menu : model.Children()) {
+        if (onlyHidden && menu->Visible())
+            continue;
+        for (const auto& item : menu->Children())
+            if (item->Kind() == "AppleMenuItem" || item->Kind() == "QuitMenuItem")
+                commands.push_back(item);
+    }
+    return commands;
 }
 
 QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
@@ -78,17 +88,10 @@ void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
     // Items that must stay reachable although their menu is hidden (About,
     // Quit) go into a menu named after the program; on macOS Qt moves them
     // to the application menu by their roles.
-    QMenu* program = nullptr;
-    for (const auto& menu : model->Children()) {
-        if (menu->Visible())
-            continue;
-        for (const auto& item : menu->Children()) {
-            if (!IsProgramCommand(*item))
-                continue;
-            if (!program)
-                program = bar->addMenu(ProgramName());
+    if (const auto commands = ProgramCommands(*model, true); !commands.empty()) {
+        QMenu* program = bar->addMenu(ProgramName());
+        for (const auto& item : commands)
             program->addAction(NativeAction(item, program));
-        }
     }
     for (const auto& menu : model->Children()) {
         if (!menu->Visible())
@@ -102,9 +105,7 @@ void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model)
 std::vector<QAction*> ProgramCommandActions(const std::shared_ptr<MenuBar>& model, QObject* parent)
 {
     std::vector<QAction*> actions;
-    for (const auto& menu : model->Children())
-        for (const auto& item : menu->Children())
-            if (IsProgramCommand(*item))
-                actions.push_back(NativeAction(item, parent));
+    for (const auto& item : ProgramCommands(*model, false))
+        actions.push_back(NativeAction(item, parent));
     return actions;
 }

@@ -1,6 +1,5 @@
 #include "runtime/PushButton.h"
 
-#include "runtime/UIThread.h"
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/QtValues.h"
 

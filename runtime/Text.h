@@ -29,7 +29,8 @@ std::string NthField(std::string_view text, std::string_view separator, int64_t 
 // The first `count` characters of text (all of it when shorter, "" for count <= 0).
 std::string Left(std::string_view text, int64_t count);
 
-// text without leading and trailing white space (blanks, tabs, line breaks).
+// text without leading and trailing white space, as TrimSpace
+// (base/TextLines.h) finds it: blanks, tabs, line breaks, the no-break space.
 std::string Trim(std::string_view text);
 
 // The runtime's text equality: ASCII letters compare without regard to case,

@@ -239,6 +239,11 @@ void Window::MenuBar(const std::shared_ptr<::MenuBar>& bar)
         native->setVisible(BooleanProperty("MenuBarVisible"));
         native_->top->SetMenuBarWidget(native);
     }
+    FollowMenuBar();
+}
+
+void Window::FollowMenuBar()
+{
     ApplySizeLimits();
     native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
     if (constructed_)
@@ -247,7 +252,6 @@ void Window::MenuBar(const std::shared_ptr<::MenuBar>& bar)
 
 void Window::ApplyProgramCommands()
 {
-    CheckUIThread();
     NativeTopLevel* top = native_->top;
     if (!top)
         return;
@@ -349,10 +353,7 @@ void Window::PropertyChanged(std::string_view name)
     } else if (name == "MenuBarVisible") {
         if (auto* bar = native_->top->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly))
             bar->setVisible(BooleanProperty("MenuBarVisible"));
-        ApplySizeLimits();
-        native_->top->SetContentSize(static_cast<int>(Width()), static_cast<int>(Height()));
-        if (constructed_)
-            ApplyProgramCommands();
+        FollowMenuBar();
     }
 }
 

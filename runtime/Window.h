@@ -88,7 +88,8 @@ public:
     void ContentResized(int64_t width, int64_t height);
     // A window that shows no menu bar of its own still answers the program's
     // commands (About, Quit) of the application's menu bar by their
-    // shortcuts. The runtime calls this when either menu bar changes.
+    // shortcuts. The runtime calls this, on the user-interface thread, when
+    // either menu bar changes.
     void ApplyProgramCommands();
 
 protected:
@@ -116,6 +117,9 @@ private:
     void Adopt(Control& control);
     void ApplyNativeFrame();
     void ApplySizeLimits();
+    // The menu bar came, went, or was shown or hidden: the content area keeps
+    // its size, and the size limits and the program's commands follow.
+    void FollowMenuBar();
     void Place(const std::shared_ptr<Window>& parent);
 
     std::string registryName_;

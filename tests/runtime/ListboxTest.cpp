@@ -46,11 +46,12 @@ protected:
             names.push_back(list->Cell(row, 0));
         return names;
     }
+    QTreeView* View() const { return qobject_cast<QTreeView*>(list->NativeData()->widget.data()); }
     // The rows as the native view shows them, once the loop has run.
     std::vector<std::string> ShownNames() const
     {
         QCoreApplication::processEvents();
-        auto* view = qobject_cast<QTreeView*>(list->NativeData()->widget.data());
+        QTreeView* view = View();
         std::vector<std::string> names;
         for (int row = 0; row < view->model()->rowCount(); ++row)
             names.push_back(view->model()->index(row, 0).data().toString().toStdString());
@@ -97,16 +98,44 @@ TEST_F(ListboxRows, RemovingByARuleKeepsTheOrderAndMovesTheSelectionWithItsRow)
 }
 
 // The view reads the rows where they live: a change made by code shows once
-// the loop has run, and a cell written later shows its new text.
+// the loop has run, and a cell written later shows its new text, the view
+// being told to paint that cell again.
 TEST_F(ListboxRows, TheViewShowsTheRowsAsCodeLeftThem)
 {
     Fill({"a", "b", "c"});
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"a", "b", "c"}));
     list->Cell(1, 0, "B");
-    list->RemoveRow(0);
+    list->RemoveRowsWhere(0, [](const std::string& cell) { return cell == "a"; });
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"B", "c"}));
+
+    std::vector<std::pair<int, int>> repainted;
+    QObject::connect(View()->model(), &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex& from, const QModelIndex& to) {
+                         for (int row = from.row(); row <= to.row(); ++row)
+                             for (int column = from.column(); column <= to.column(); ++column)
+                                 repainted.emplace_back(row, column);
+                     });
+    list->Cell(0, 1, "id-bee");
+    EXPECT_EQ(repainted, (std::vector<std::pair<int, int>>{{0, 1}}));
     list->Cell(0, 0, "bee");
     EXPECT_EQ(ShownNames(), (std::vector<std::string>{"bee", "c"}));
+}
+
+// The rows live in the object: after its window has closed, the list still
+// takes more columns, and its rows grow to them.
+TEST_F(ListboxRows, ARowGrowsToANewColumnCountAlsoWithoutItsWindow)
+{
+    Fill({"a", "b"});
+    window->Close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(list->NativeData()->widget, nullptr);
+    list->SetProperty("ColumnCount", int64_t{4});
+    for (int64_t row = 0; row < list->ListCount(); ++row) {
+        EXPECT_EQ(list->Cell(row, 1), "id-" + list->Cell(row, 0));
+        EXPECT_EQ(list->Cell(row, 3), "");
+    }
+    list->Cell(1, 3, "d");
+    EXPECT_EQ(list->Cell(1, 3), "d");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "RuntimeFixture.h"
 
+#include "runtime/Application.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Label.h"
 #include "runtime/Listbox.h"
@@ -13,11 +14,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QWindow>
 
+#include <algorithm>
 #include <thread>
 
 namespace {
@@ -287,6 +290,52 @@ TEST_F(WindowLifecycle, TheMenuBarNeverCoversTheContentArea)
     EXPECT_GE(label->mapTo(top, QPoint(0, 0)).y(), top->MenuBarHeight() + 10);
 }
 
+// A window that shows no menu bar carries the application's Quit as a
+// window action, whatever changes after the window is built: the
+// application and its bar arriving, the window showing a bar of its own
+// (which then has the command) or hiding it again.
+TEST_F(WindowLifecycle, TheProgramCommandsFollowEveryLaterMenuBarChange)
+{
+    auto quit = std::make_shared<QuitMenuItem>();
+    quit->Name("FileQuit");
+    quit->Text("Quit");
+    quit->KeyboardShortcut("Cmd+Q");
+    auto file = std::make_shared<MenuItem>();
+    file->Name("FileMenu");
+    file->Text("&File");
+    file->Append(quit);
+    auto bar = std::make_shared<MenuBar>();
+    bar->Append(file);
+
+    auto window = probeWindow::Instance();
+    NativeTopLevel* top = window->NativeData()->top;
+    auto carriesQuit = [&] {
+        const QList<QAction*> actions = top->actions();
+        return std::count_if(actions.begin(), actions.end(), [](QAction* action) {
+            return action->menuRole() == QAction::QuitRole && action->shortcut() == QKeySequence("Ctrl+Q");
+        });
+    };
+    auto app = std::make_shared<Application>();
+    const struct Step {
+        const char* name;
+        std::function<void()> change;
+        long carried;
+    } steps[] = {
+        {"an application without a bar", [&] { RuntimeRegisterAppObject(app); }, 0},
+        {"the application's bar", [&] { app->MenuBar(bar); }, 1},
+        {"the window's own bar, shown", [&] { window->MenuBar(bar); }, 0},
+        {"the window's bar hidden", [&] { window->SetProperty("MenuBarVisible", false); }, 1},
+        {"the window's bar shown again", [&] { window->SetProperty("MenuBarVisible", true); }, 0},
+        {"the window's bar gone", [&] { window->MenuBar(nullptr); }, 1},
+        {"no application", [&] { RuntimeRegisterAppObject(nullptr); }, 0},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_EQ(carriesQuit(), step.carried);
+    }
+}
+
 TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
 {
     auto window = probeWindow::Instance();
@@ -305,9 +354,10 @@ TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
         attempt([&] { window->list()->AddRow({"x"}); });
         attempt([&] { GetImplicitWindow(probeWindow::kRegistryName); });
         attempt([&] { MsgBox("from a thread"); });
+        attempt([&] { RuntimeRegisterAppObject(nullptr); });
     });
     worker.join();
-    EXPECT_EQ(kinds.size(), 5u);
+    EXPECT_EQ(kinds.size(), 6u);
     EXPECT_FALSE(window->IsClosed());
     EXPECT_TRUE(messages.empty());
 }

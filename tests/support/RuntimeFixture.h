@@ -52,7 +52,6 @@ public:
     }
     BlockBuilder& operator()(std::string_view key, int value) { return (*this)(key, PropertyValue(int64_t{value})); }
     BlockBuilder& operator()(std::string_view key, bool value) { return (*this)(key, PropertyValue(value)); }
-    const std::string& Bytes() const { return bytes_; }
     operator std::string_view() const { return bytes_; }
 
 private:

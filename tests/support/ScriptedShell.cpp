@@ -2,7 +2,6 @@
 
 void ScriptedShell::Install()
 {
-    installed_ = true;
     desktop_.script = [this](const std::string& line) {
         lines.push_back(line);
         if (onExecute)
@@ -16,9 +15,7 @@ void ScriptedShell::Install()
 
 void ScriptedShell::Remove()
 {
-    if (installed_)
-        desktop_.script = nullptr;
-    installed_ = false;
+    desktop_.script = nullptr;
 }
 
 void ScriptedShell::Answer(const std::string& commandLine, const std::string& output, int status,

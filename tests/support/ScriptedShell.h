@@ -27,5 +27,4 @@ public:
 private:
     TestDesktop& desktop_;
     std::map<std::string, ProcessResult> answers_;
-    bool installed_ = false;
 };

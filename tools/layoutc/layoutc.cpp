@@ -17,6 +17,7 @@
 
 #include "runtime/PropertyBlock.h"
 #include "runtime/RuntimeException.h"
+#include "runtime/Text.h"
 
 #include <cctype>
 #include <cstdio>
@@ -45,6 +46,14 @@ struct Failure {
 
 std::vector<std::pair<std::string, std::string>> definitions;
 
+const std::string* Definition(const std::string& name)
+{
+    for (const auto& [key, value] : definitions)
+        if (key == name)
+            return &value;
+    return nullptr;
+}
+
 std::string Substitute(const std::string& text)
 {
     std::string out;
@@ -57,25 +66,13 @@ std::string Substitute(const std::string& text)
         if (end == std::string::npos)
             throw Failure{"${ without }"};
         const std::string name = text.substr(i + 2, end - i - 2);
-        bool found = false;
-        for (const auto& [key, value] : definitions)
-            if (key == name) {
-                out += value;
-                found = true;
-            }
-        if (!found)
+        const std::string* value = Definition(name);
+        if (!value)
             throw Failure{"no definition named " + name};
+        out += *value;
         i = end + 1;
     }
     return out;
-}
-
-std::string Trimmed(const std::string& s)
-{
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos)
-        return "";
-    return s.substr(first, s.find_last_not_of(" \t\r") - first + 1);
 }
 
 std::string ParseString(const std::string& text)
@@ -178,12 +175,12 @@ WindowTable ReadTable(const std::string& path)
         ++number;
         const std::string where = path + ":" + std::to_string(number) + ": ";
         try {
-            line = Trimmed(line);
+            line = Trim(line);
             if (line.empty() || line.front() == '#')
                 continue;
             const auto space = line.find(' ');
             const std::string word = line.substr(0, space);
-            const std::string rest = space == std::string::npos ? "" : Trimmed(line.substr(space + 1));
+            const std::string rest = space == std::string::npos ? "" : Trim(line.substr(space + 1));
             if (word == "window") {
                 if (!table.window.name.empty())
                     throw Failure{"one window per table"};
@@ -246,14 +243,18 @@ void ReadDefinitions(const std::string& path)
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
-        line = Trimmed(line);
+        line = Trim(line);
         if (line.empty() || line.front() == '#')
             continue;
         try {
             const auto space = line.find(' ');
             if (space == std::string::npos)
                 throw Failure{"a definition is Name \"text\""};
-            definitions.emplace_back(line.substr(0, space), Substitute(ParseString(Trimmed(line.substr(space + 1)))));
+            const std::string name = line.substr(0, space);
+            // Each name is one constant of the header.
+            if (Definition(name))
+                throw Failure{"a second definition of " + name};
+            definitions.emplace_back(name, Substitute(ParseString(Trim(line.substr(space + 1)))));
         } catch (const Failure& f) {
             throw Failure{path + ":" + std::to_string(number) + ": " + f.message};
         }
