@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -13,3 +14,8 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // text without leading and trailing white space: ASCII blanks, tabs, line
 // breaks, vertical tabs, form feeds and the no-break space.
 std::string_view TrimSpace(std::string_view text);
+
+// Length in bytes of the well-formed UTF-8 sequence at text[pos], or 0 when
+// none starts there (a stray or truncated byte, an overlong form, a
+// surrogate, a value beyond U+10FFFF). codePoint receives its value.
+size_t Utf8SequenceLength(std::string_view text, size_t pos, char32_t& codePoint);

@@ -1,5 +1,7 @@
 #include "platform/EntryFormatter.h"
 
+#include "base/TextLines.h"
+
 #include <array>
 #include <cstdio>
 
@@ -27,44 +29,7 @@ const char* YesNo(bool value)
     return value ? "Yes" : "No";
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0 if there is none.
-size_t SequenceLength(std::string_view text, size_t i, uint32_t& codePoint)
-{
-    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    unsigned char lead = byte(i);
-    size_t length = 0;
-    uint32_t minimum = 0;
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        codePoint = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        codePoint = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        codePoint = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return 0;
-    return length;
-}
-
-bool IsControl(uint32_t codePoint)
+bool IsControl(char32_t codePoint)
 {
     return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F) || codePoint == 0x2028 || codePoint == 0x2029;
 }
@@ -76,8 +41,8 @@ std::string EntryFormatter::Sanitize(std::string_view value)
     std::string clean;
     clean.reserve(value.size());
     for (size_t i = 0; i < value.size();) {
-        uint32_t codePoint = 0;
-        size_t length = SequenceLength(value, i, codePoint);
+        char32_t codePoint = 0;
+        size_t length = Utf8SequenceLength(value, i, codePoint);
         if (length == 0) {
             clean += '?';
             ++i;

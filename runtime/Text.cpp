@@ -2,6 +2,7 @@
 
 #include "base/TextLines.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -11,51 +12,13 @@ unsigned char AsciiLower(unsigned char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
-bool IsContinuation(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
-
 // Bytes taken by the character starting at text[pos]. A byte that does not
 // start a well-formed sequence counts as a character of its own, so a broken
 // text still advances and is never read past its end.
 std::size_t CharacterLength(std::string_view text, std::size_t pos)
 {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80)
-        return 1;
-
-    std::size_t length = 0;
-    unsigned char secondMin = 0x80;
-    unsigned char secondMax = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            secondMin = 0xA0;  // overlong
-        else if (lead == 0xED)
-            secondMax = 0x9F;  // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            secondMin = 0x90;  // overlong
-        else if (lead == 0xF4)
-            secondMax = 0x8F;  // beyond U+10FFFF
-    } else {
-        return 1;
-    }
-
-    if (text.size() - pos < length)
-        return 1;
-    const auto second = static_cast<unsigned char>(text[pos + 1]);
-    if (second < secondMin || second > secondMax)
-        return 1;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(static_cast<unsigned char>(text[pos + i])))
-            return 1;
-    }
-    return length;
+    char32_t ignored = 0;
+    return std::max<std::size_t>(1, Utf8SequenceLength(text, pos, ignored));
 }
 
 }  // namespace

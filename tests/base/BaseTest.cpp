@@ -88,3 +88,41 @@ TEST(TrimSpace, RemovesOuterWhiteSpaceOnly)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Utf8SequenceLength, WellFormedSequencesOnlyWithTheirValue)
+{
+    struct Case {
+        const char* name;
+        std::string_view text;
+        size_t length;
+        char32_t codePoint;  // when length > 0
+    } cases[] = {
+        {"ASCII", "a", 1, U'a'},
+        {"two bytes", "\xC3\xA9", 2, U'\u00E9'},
+        {"three bytes", "\xE2\x82\xAC", 3, U'\u20AC'},
+        {"four bytes", "\xF0\x9F\x98\x80", 4, U'\U0001F600'},
+        {"highest value", "\xF4\x8F\xBF\xBF", 4, U'\U0010FFFF'},
+        {"stray continuation byte", "\x80", 0, 0},
+        {"truncated", "\xE2\x82", 0, 0},
+        {"lead followed by ASCII",
+         "\xC3"
+         "A",
+         0, 0},
+        {"overlong two bytes", "\xC0\xAF", 0, 0},
+        {"overlong three bytes", "\xE0\x80\xAF", 0, 0},
+        {"surrogate", "\xED\xA0\x80", 0, 0},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", 0, 0},
+        {"not a lead byte", "\xFF", 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        char32_t codePoint = 0;
+        EXPECT_EQ(Utf8SequenceLength(c.text, 0, codePoint), c.length);
+        if (c.length > 0)
+            EXPECT_EQ(codePoint, c.codePoint);
+    }
+}
+
+}  // namespace
