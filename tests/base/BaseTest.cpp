@@ -120,8 +120,9 @@ TEST(Utf8SequenceLength, WellFormedSequencesOnlyWithTheirValue)
         SCOPED_TRACE(c.name);
         char32_t codePoint = 0;
         EXPECT_EQ(Utf8SequenceLength(c.text, 0, codePoint), c.length);
-        if (c.length > 0)
+        if (c.length > 0) {
             EXPECT_EQ(codePoint, c.codePoint);
+        }
     }
 }
 
