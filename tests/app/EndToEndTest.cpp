@@ -2,6 +2,7 @@
 // display, with fake diskutil and bless scripts first on PATH (the real
 // shell pipes their output through grep and awk), ended with Ctrl+Q.
 
+#include "TempFolder.h"
 #include "base/Process.h"
 
 #include <gtest/gtest.h>
@@ -94,12 +95,8 @@ protected:
     {
         if (RunProcess({"/bin/sh", "-c", "command -v Xvfb && command -v xdotool"}).status != 0)
             GTEST_SKIP() << "needs Xvfb and xdotool (scripts/install-deps.sh test installs them)";
-        char pattern[] = "/tmp/tarnvik-e2e-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        fs::create_directories(dir_ / "bin");
-        WriteScript("diskutil", R"(#!/bin/sh
-echo "diskutil $*" >> ")" + (dir_ / "calls").string() +
-                                    R"("
+        bin_.AddScript("diskutil", R"(echo "diskutil $*" >> ")" + (dir_ / "calls").string() +
+                                       R"("
 cat <<'END'
    Device Identifier:        disk1
    Device Node:              /dev/disk1
@@ -121,9 +118,8 @@ cat <<'END'
    Mounted:                  No
 END
 )");
-        WriteScript("bless", R"(#!/bin/sh
-echo "bless $*" >> ")" + (dir_ / "calls").string() +
-                                 R"("
+        bin_.AddScript("bless", R"(echo "bless $*" >> ")" + (dir_ / "calls").string() +
+                                    R"("
 echo /dev/disk1s1
 )");
         // A display number of our own; Xvfb refuses one already taken.
@@ -138,19 +134,7 @@ echo /dev/disk1s1
         }
         ASSERT_TRUE(xvfb_) << "could not start Xvfb";
     }
-    void TearDown() override
-    {
-        xvfb_.reset();
-        if (!dir_.empty())
-            fs::remove_all(dir_);
-    }
-
-    void WriteScript(const std::string& name, const std::string& text)
-    {
-        const fs::path path = dir_ / "bin" / name;
-        std::ofstream(path) << text;
-        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
-    }
+    void TearDown() override { xvfb_.reset(); }
 
     std::vector<std::string> Environment(bool withFakeTools) const
     {
@@ -160,8 +144,7 @@ echo /dev/disk1s1
                 entry.rfind("QT_QPA_PLATFORM=", 0) != 0)
                 env.push_back(entry);
         const char* path = std::getenv("PATH");
-        env.push_back("PATH=" + (withFakeTools ? (dir_ / "bin").string() + ":" : "") +
-                      (path ? path : kDefaultSearchPath));
+        env.push_back("PATH=" + (withFakeTools ? bin_.Path().string() + ":" : "") + (path ? path : kDefaultSearchPath));
         env.push_back("DISPLAY=" + display_);
         env.push_back("QT_QPA_PLATFORM=xcb");
         return env;
@@ -213,7 +196,9 @@ echo /dev/disk1s1
         EXPECT_EQ(WEXITSTATUS(app.Status()), 0);
     }
 
-    fs::path dir_;
+    TempFolder work_;  // the tools' record of their calls
+    TempFolder bin_;   // the fake tools, first on PATH
+    const fs::path& dir_ = work_.Path();
     std::string display_;
     std::unique_ptr<Child> xvfb_;
 };

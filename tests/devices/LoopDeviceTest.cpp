@@ -1,6 +1,7 @@
 #include "DeviceListFixture.h"
 
 #include "LoopDevices.h"
+#include "TempFolder.h"
 
 #include <unistd.h>
 
@@ -15,25 +16,6 @@ namespace fs = std::filesystem;
 
 const char* const kLabel = "TVTEST";
 const fs::path kMountPoint = fs::path("/media") / kLabel;
-
-class TempDir {
-public:
-    TempDir() : path_(fs::temp_directory_path() / ("tarnvik-loop-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(path_);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 class LoopDeviceFlowTest : public DeviceListTest {
 protected:
@@ -65,7 +47,7 @@ protected:
     }
 
     // Declared first, so the loop device goes before its image.
-    TempDir images_;
+    TempFolder images_;
     std::unique_ptr<LoopDevice> loop_;
 };
 

@@ -1,12 +1,11 @@
 #include "DeviceListFixture.h"
+#include "TempFolder.h"
 
 #include "devices/splash.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-
-#include <unistd.h>
 
 namespace {
 
@@ -222,32 +221,17 @@ protected:
     {
         ScanTest::SetUp();
         shell.Remove();
-        dir_ = fs::temp_directory_path() / ("tarnvik-pipeline-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
         fs::copy_file(fs::path(TARNVIK_TEST_DATA) / "devices" / "info-all.txt", dir_ / "first.txt");
         const std::string d = "'" + dir_.string() + "'";
-        WriteScript("diskutil",
-                    "[ \"$1 $2\" = 'info -all' ] || exit 64\n"
-                    "n=$(cat " +
-                        d + "/calls 2>/dev/null || echo 0); n=$((n + 1)); echo $n > " + d +
-                        "/calls\n"
-                        "if [ $n -gt 3 ] && [ -f " +
-                        d + "/second.txt ]; then cat " + d + "/second.txt; else cat " + d + "/first.txt; fi\n");
-        WriteScript("bless", "echo /dev/disk1s1\n");
-        const char* path = std::getenv("PATH");
-        savedPath_ = path ? path : "";
-        setenv("PATH", (dir_.string() + ":" + savedPath_).c_str(), 1);
-    }
-    void TearDown() override
-    {
-        setenv("PATH", savedPath_.c_str(), 1);
-        fs::remove_all(dir_);
-        ScanTest::TearDown();
-    }
-    void WriteScript(const std::string& name, const std::string& body)
-    {
-        std::ofstream(dir_ / name) << "#!/bin/sh\n" << body;
-        fs::permissions(dir_ / name, fs::perms::owner_all);
+        tools_.AddScript("diskutil",
+                         "[ \"$1 $2\" = 'info -all' ] || exit 64\n"
+                         "n=$(cat " +
+                             d + "/calls 2>/dev/null || echo 0); n=$((n + 1)); echo $n > " + d +
+                             "/calls\n"
+                             "if [ $n -gt 3 ] && [ -f " +
+                             d + "/second.txt ]; then cat " + d + "/second.txt; else cat " + d + "/first.txt; fi\n");
+        tools_.AddScript("bless", "echo /dev/disk1s1");
+        setenv("PATH", (dir_.string() + ":" + path_.Value().value_or("/usr/bin:/bin")).c_str(), 1);
     }
     void WriteInfo(const std::string& file, const std::string& text) { std::ofstream(dir_ / file) << text; }
     int DiskutilCalls() const
@@ -258,10 +242,11 @@ protected:
         return calls;
     }
 
-    fs::path dir_;
+    TempFolder tools_;
+    const fs::path& dir_ = tools_.Path();
 
 private:
-    std::string savedPath_;
+    SavedVariable path_{"PATH"};
 };
 
 TEST_F(RealPipelineTest, NamesRunTogetherAndSupportVolumesAreDropped)

@@ -11,7 +11,7 @@ namespace {
 TEST(BlessTool, BootDeviceOfFakeRoots)
 {
     // The real sysfs links sys/dev/block/M:m to the device's directory.
-    TempDir linked;
+    TempFolder linked;
     fs::create_directories(linked.Path() / "proc/self");
     fs::copy_file(FixturePath("boot-block/proc/self/mountinfo"), linked.Path() / "proc/self/mountinfo");
     fs::create_directories(linked.Path() / "sys/devices/pci0000:00/virtio1/block/vda");

@@ -101,7 +101,7 @@ TEST_F(DiskutilTool, InfoOfOneDeviceIsItsEntryOfTheWholeListing)
 
 TEST_F(DiskutilTool, UnknownDeviceIsReportedOnStderr)
 {
-    TempDir scratch;
+    TempFolder scratch;
     fs::path marker = scratch.Path() / "ran";
     for (const std::string& id : std::vector<std::string>{"foo", "/dev/nothing", "$(touch " + marker.string() + ")",
                                                           "vda1; touch " + marker.string()}) {
@@ -164,7 +164,7 @@ TEST_F(DiskutilTool, UsageErrorsExitTwo)
 
 TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
 {
-    TempDir empty;
+    TempFolder empty;
     auto result = RunTool("diskutil", {"--root", empty.Path().string(), "info", "-all"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");

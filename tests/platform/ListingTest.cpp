@@ -172,7 +172,7 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
 {
     // Left behind by a udev daemon that stopped: each names the disk sequence
     // number of the media it described. Nothing can be probed (no nodes).
-    TempDir root;
+    TempFolder root;
     const fs::path& r = root.Path();
     auto write = [&](const std::string& file, const std::string& text) {
         fs::create_directories((r / file).parent_path());
@@ -213,7 +213,7 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
 
 TEST(DiskListingRoots, MissingSysfsIsAnErrorNotACrash)
 {
-    TempDir empty;
+    TempFolder empty;
     DiskList disks{SystemRoot(empty.Path())};
     EXPECT_FALSE(disks.Load());
     EXPECT_NE(disks.Error().find("sys/block"), std::string::npos);
@@ -221,7 +221,7 @@ TEST(DiskListingRoots, MissingSysfsIsAnErrorNotACrash)
 
 TEST(DiskListingRoots, DeviceWithoutMountinfoOrUdevReadsUnknownAndNotMounted)
 {
-    TempDir root;
+    TempFolder root;
     fs::create_directories(root.Path() / "sys/block/sda");
     std::ofstream(root.Path() / "sys/block/sda/dev") << "8:0\n";
     std::ofstream(root.Path() / "sys/block/sda/size") << "100\n";
@@ -236,7 +236,7 @@ TEST(DiskListingRoots, DeviceWithoutMountinfoOrUdevReadsUnknownAndNotMounted)
 
 TEST(DiskListingRoots, DeviceNameFromSysDevBlockSymlinkDirectoryOrSearch)
 {
-    TempDir root;
+    TempFolder root;
     const fs::path& r = root.Path();
     fs::create_directories(r / "devices/virtual/block/zram0");
     fs::create_directories(r / "sys/dev/block");

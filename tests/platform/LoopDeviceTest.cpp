@@ -63,7 +63,7 @@ protected:
     }
 
     // Declared first, so the loop devices are gone before their images.
-    TempDir images_;
+    TempFolder images_;
     std::unique_ptr<LoopDevice> data_;
     std::unique_ptr<LoopDevice> stick_;
     std::unique_ptr<LoopDevice> raw_;
@@ -138,7 +138,7 @@ TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
     const fs::path point = kMedia / "MY DATA";
     ASSERT_EQ(RunTool("diskutil", {"mount", id}).status, 0);
     // A second, newer mount of the same device: it would go first.
-    TempDir second;
+    TempFolder second;
     ASSERT_EQ(::mount(data_->Node().c_str(), second.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
     const std::vector<std::string> both = {point.string(), second.Path().string()};
     {
@@ -165,8 +165,8 @@ TEST_F(DiskLoopDevices, BusyMountKeepsEveryMountInPlace)
 
 TEST_F(DiskLoopDevices, MediaFolderNeverMountsThroughWhatIsThere)
 {
-    TempDir media;
-    TempDir elsewhere;
+    TempFolder media;
+    TempFolder elsewhere;
     const fs::path& m = media.Path();
     std::ofstream(elsewhere.Path() / "precious") << "keep";
     fs::create_directory_symlink(elsewhere.Path(), m / "MY DATA");
@@ -239,7 +239,7 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
         GTEST_SKIP() << why;
     if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
         GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
-    TempDir images;
+    TempFolder images;
     ASSERT_EQ(MakeImage(images.Path() / "pool.img", "btrfs", "BT DATA", 128), "");
     LoopDevice pool(images.Path() / "pool.img", kMedia / "BT DATA");
     ASSERT_EQ(pool.Error(), "");

@@ -44,7 +44,7 @@ TEST(DiskMountPointName, SafeDirectoryNames)
 
 TEST(DiskMountPointName, SkipsDirectoriesInUse)
 {
-    TempDir media;
+    TempFolder media;
     const fs::path& m = media.Path();
     MountTable none;
     EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", none), m / "DATA");
@@ -72,9 +72,9 @@ TEST(DiskMountPointName, SkipsDirectoriesInUse)
 
 TEST(DiskMountPointName, ClaimsOnlyAnEmptyFolderOfItsOwn)
 {
-    TempDir media;
+    TempFolder media;
     const fs::path& m = media.Path();
-    TempDir elsewhere;
+    TempFolder elsewhere;
     std::ofstream(elsewhere.Path() / "precious") << "x";
     fs::create_directory_symlink(elsewhere.Path(), m / "link");
     std::ofstream(m / "file") << "x";
@@ -127,7 +127,7 @@ TEST(DiskMountPointName, RefusesAFolderMountedOnSinceTheTableWasRead)
     // The mount table may be older than what is on the folder now; the folder itself tells.
     if (::geteuid() != 0)
         GTEST_SKIP() << "needs root to mount a tmpfs";
-    TempDir media;
+    TempFolder media;
     const fs::path late = media.Path() / "late";
     fs::create_directory(late);
     ASSERT_EQ(::mount("tarnvik-test", late.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k"), 0)
@@ -199,11 +199,8 @@ protected:
 
     void InstallUdisksctl(const std::string& body)
     {
-        fs::path script = bin_.Path() / "udisksctl";
-        std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > " << ShellWord(log_.string())
-                              << "\n"
-                              << body << "\n";
-        fs::permissions(script, fs::perms::owner_all);
+        bin_.AddScript("udisksctl",
+                       "for a in \"$@\"; do echo \"$a\"; done > " + ShellWord(log_.string()) + "\n" + body);
     }
 
     std::vector<std::string> Recorded() const
@@ -214,7 +211,7 @@ protected:
     }
 
     FakeSystem system_;
-    TempDir bin_;
+    TempFolder bin_;
     fs::path log_ = bin_.Path() / "calls";
     DiskList disks_{SystemRoot(system_.Root())};
     Mounter mounter_{disks_};

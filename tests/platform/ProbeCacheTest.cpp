@@ -28,7 +28,7 @@ DiskEntry Probed(const std::string& label)
 
 TEST(DiskProbeCache, ServesOnlyTheSameMediaForAFewSeconds)
 {
-    TempDir dir;
+    TempFolder dir;
     const ProbeCache::Key key{{7, 3}, 16777216, 42, "0,0,0"};
     const std::string label = "A label\nwith \\x41 \t and\xff bytes";
     const int64_t t0 = 1000 * kSecond;
@@ -68,7 +68,7 @@ TEST(DiskProbeCache, ServesOnlyTheSameMediaForAFewSeconds)
 
 TEST(DiskProbeCache, FolderOthersCanChangeIsNotTrusted)
 {
-    TempDir dir;
+    TempFolder dir;
     const ProbeCache::Key key{{7, 3}, 4096, 42, "0"};
     const int64_t now = ProbeCache::Now();
     {
@@ -89,7 +89,7 @@ TEST(DiskProbeCache, ListingSeesWritesAndNewMedia)
 {
     FakeSystem system;
     ASSERT_EQ(system.Error(), "");
-    TempDir cache;
+    TempFolder cache;
     const fs::path sdc = system.Root() / "sys/block/sdc";
     auto setDevice = [&](int sequence, int writes, int inFlight) {
         std::ofstream(sdc / "diskseq") << sequence << "\n";

@@ -7,20 +7,6 @@
 
 namespace fs = std::filesystem;
 
-TempDir::TempDir()
-{
-    std::string pattern = (fs::temp_directory_path() / "tarnvik-disks-XXXXXX").string();
-    if (::mkdtemp(pattern.data()))
-        path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    if (!path_.empty())
-        fs::remove_all(path_, ignored);
-}
-
 ProcessResult RunShell(const std::string& line)
 {
     return RunProcess({"/bin/sh", "-c", line});

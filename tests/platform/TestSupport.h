@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TempFolder.h"
+
 #include "base/Process.h"
 #include "base/ShellWord.h"
 
@@ -9,20 +11,6 @@
 #include <vector>
 
 // Helpers shared by the disk-tool tests.
-
-// A fresh directory under the temporary folder, removed with all it holds.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // Runs one line through /bin/sh, as the application does.
 ProcessResult RunShell(const std::string& line);
@@ -56,7 +44,7 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
-    TempDir dir_;
+    TempFolder dir_;
     std::string error_;
 };
 

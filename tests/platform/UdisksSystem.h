@@ -48,7 +48,7 @@ private:
     void StopAll();
 
     std::string whyNot_;
-    TempDir folder_;
+    TempFolder folder_;
     std::string bus_;
     std::string user_;
     std::filesystem::path rule_;

@@ -47,7 +47,7 @@ protected:
     }
 
     // Destroyed in reverse: the device goes while the daemons still run, the images last.
-    TempDir images_;
+    TempFolder images_;
     std::unique_ptr<UdisksSystem> system_;
     std::unique_ptr<LoopDevice> device_;
 };

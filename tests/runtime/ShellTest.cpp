@@ -1,3 +1,5 @@
+#include "TempFolder.h"
+
 #include "runtime/AppFolders.h"
 #include "runtime/DesktopServices.h"
 #include "runtime/Shell.h"
@@ -23,56 +25,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Restores an environment variable as it was, set or unset.
-class SavedVariable {
-public:
-    explicit SavedVariable(const char* name) : name_(name)
-    {
-        if (const char* value = std::getenv(name))
-            value_ = value;
-    }
-    ~SavedVariable()
-    {
-        if (value_)
-            setenv(name_.c_str(), value_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    const std::optional<std::string>& Value() const { return value_; }
-
-private:
-    std::string name_;
-    std::optional<std::string> value_;
-};
-
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "tarnvik-shell-XXXXXX").string();
-        if (mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        if (!path_.empty())
-            fs::remove_all(path_, ignored);
-    }
-    const fs::path& Path() const { return path_; }
-
-    void AddScript(const std::string& name, const std::string& body) const
-    {
-        const fs::path file = path_ / name;
-        std::ofstream(file) << "#!/bin/sh\n" << body << "\n";
-        fs::permissions(file, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-    }
-
-private:
-    fs::path path_;
-};
 
 ProcessResult RunLine(const std::string& line)
 {
