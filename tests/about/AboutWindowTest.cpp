@@ -68,8 +68,7 @@ protected:
         AppTest::SetUp();
         // Each opened address is recorded with whether an about window was
         // still registered at that moment.
-        SetRuntimeTrace([this](const std::string& step) {
-            trace.push_back(step);
+        trace.Start([this](const std::string& step) {
             if (step.rfind("ShowURL ", 0) == 0)
                 openedWhileRegistered.push_back(GetImplicitWindow(aboutWindow::kRegistryName) != nullptr);
         });
@@ -82,10 +81,9 @@ protected:
         EXPECT_NE(found, nullptr);
         return std::dynamic_pointer_cast<aboutWindow>(found);
     }
-    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
 
     std::vector<bool> openedWhileRegistered;
-    std::vector<std::string> trace;
+    TraceRecord trace;
 };
 
 TEST_F(AboutWindowTest, TheLinkTurnsBlueAndUnderlinedUnderThePointerAndNothingElseChanges)
@@ -240,7 +238,7 @@ TEST_F(AboutWindowTest, TwoAboutCommandsShowOneWindow)
     std::shared_ptr<aboutWindow> second = ChooseAbout();
     EXPECT_EQ(first, second);
     EXPECT_TRUE(second->IsVisible());
-    EXPECT_EQ(Count("Window.Constructor aboutWindow.aboutWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor aboutWindow.aboutWindow"), 1);
     const auto windows = RegisteredWindows();
     EXPECT_EQ(std::count_if(windows.begin(), windows.end(),
                             [](const auto& w) { return w->RegistryName() == aboutWindow::kRegistryName; }),
@@ -273,7 +271,7 @@ TEST_F(AboutWindowTest, AfterAnyCloseTheNextAboutBuildsANewWindowWithAPlainLink)
         EXPECT_EQ(previous->StaticText5()->TextColor(), kBlue) << "the old label is not the new one";
         previous = next;
     }
-    EXPECT_EQ(Count("Window.Constructor aboutWindow.aboutWindow"), 5);
+    EXPECT_EQ(trace.Count("Window.Constructor aboutWindow.aboutWindow"), 5);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -313,8 +311,8 @@ TEST_F(AboutWindowTest, AWindowBuiltAnewGetsTheSamePictureObjects)
     ASSERT_NE(second, first);
     EXPECT_EQ(second->Canvas1()->Backdrop(), icon);
     EXPECT_EQ(second->BevelButton1()->Icon(), donate);
-    EXPECT_EQ(Count("Picture.OpenFromApp Tarnvikicon96"), 1);
-    EXPECT_EQ(Count("Picture.OpenFromApp paypal"), 1);
+    EXPECT_EQ(trace.Count("Picture.OpenFromApp Tarnvikicon96"), 1);
+    EXPECT_EQ(trace.Count("Picture.OpenFromApp paypal"), 1);
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ protected:
         AppTest::SetUp();
         // Building the main window runs its scan; every query answers empty.
         AnswerScan("", "", "", "");
-        shell.onExecute = [this](const std::string& line) { trace.push_back("shell " + line); };
-        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
+        shell.onExecute = [this](const std::string& line) { trace.Add("shell " + line); };
+        trace.Start();
     }
 
     std::shared_ptr<prefWindow> ChoosePreferences()
@@ -34,18 +34,8 @@ protected:
         EXPECT_TRUE(App::Instance()->DispatchMenuCommand("prefMenu"));
         return std::dynamic_pointer_cast<prefWindow>(GetImplicitWindow(prefWindow::kRegistryName));
     }
-    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
-    size_t First(const std::string& step) const
-    {
-        return static_cast<size_t>(std::find(trace.begin(), trace.end(), step) - trace.begin());
-    }
-    size_t Last(const std::string& step) const
-    {
-        auto it = std::find(trace.rbegin(), trace.rend(), step);
-        return it == trace.rend() ? trace.size() : static_cast<size_t>(trace.rend() - it - 1);
-    }
 
-    std::vector<std::string> trace;
+    TraceRecord trace;
 };
 
 QWindow* TransientParentOf(const Window& window)
@@ -83,8 +73,8 @@ TEST_F(PrefWindowTest, OkHidesTheWindowAndTheNextCommandShowsTheSameOneAgain)
         EXPECT_EQ(again, first);
         EXPECT_TRUE(again->IsVisible());
     }
-    EXPECT_EQ(Count("Window.Constructor prefWindow.prefWindow"), 1);
-    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor prefWindow.prefWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -123,7 +113,7 @@ TEST_F(PrefWindowTest, WithTheMainWindowClosedTheCommandBuildsAMainWindowFirst)
 {
     std::shared_ptr<mainWindow> closed = mainWindow::Instance();
     closed->Close();
-    trace.clear();
+    trace.Clear();
 
     std::shared_ptr<prefWindow> preferences = ChoosePreferences();
     ASSERT_NE(preferences, nullptr);
@@ -137,14 +127,14 @@ TEST_F(PrefWindowTest, WithTheMainWindowClosedTheCommandBuildsAMainWindowFirst)
 
     // The preferences window first, then the main window with its scan, and
     // only then the preferences window attached to it.
-    const size_t built = First("Window.Constructor mainWindow.mainWindow");
-    const size_t shown = Last("Window.Show prefWindow.prefWindow");
-    EXPECT_LT(First("Window.Constructor prefWindow.prefWindow"), built);
+    const size_t built = trace.First("Window.Constructor mainWindow.mainWindow");
+    const size_t shown = trace.Last("Window.Show prefWindow.prefWindow");
+    EXPECT_LT(trace.First("Window.Constructor prefWindow.prefWindow"), built);
     EXPECT_LT(built, shown);
     for (const std::string& query : kScanQueries) {
-        EXPECT_EQ(Count("shell " + query), 1) << query;
-        EXPECT_GT(First("shell " + query), built) << query;
-        EXPECT_LT(First("shell " + query), shown) << query;
+        EXPECT_EQ(trace.Count("shell " + query), 1) << query;
+        EXPECT_GT(trace.First("shell " + query), built) << query;
+        EXPECT_LT(trace.First("shell " + query), shown) << query;
     }
     EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages.front());
 }

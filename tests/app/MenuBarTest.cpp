@@ -147,10 +147,10 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
 
     // Choosing Quit reaches the handler bound as "fileQuit" (text equality
     // ignores the case of the F), which quits with exit code 0.
-    std::vector<std::string> trace;
-    SetRuntimeTrace([&](const std::string& step) { trace.push_back(step); });
+    TraceRecord trace;
+    trace.Start();
     program->actions()[1]->trigger();
-    EXPECT_NE(std::find(trace.begin(), trace.end(), "Quit 0"), trace.end());
+    EXPECT_EQ(trace.Count("Quit 0"), 1);
     EXPECT_EQ(RuntimeExit(), 0);
 }
 
@@ -175,8 +175,8 @@ TEST_F(MainMenuBarTest, CtrlQQuitsFromEveryWindowAndAboutIsCarriedToo)
          },
          false},
     };
-    std::vector<std::string> trace;
-    SetRuntimeTrace([&](const std::string& step) { trace.push_back(step); });
+    TraceRecord trace;
+    trace.Start();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::shared_ptr<Window> window = c.open();
@@ -186,10 +186,10 @@ TEST_F(MainMenuBarTest, CtrlQQuitsFromEveryWindowAndAboutIsCarriedToo)
         QCoreApplication::processEvents();
         ASSERT_EQ(QGuiApplication::focusWindow(), top->windowHandle()) << "the window system's active window";
 
-        trace.clear();
+        trace.Clear();
         QWidget* focus = top->focusWidget() ? top->focusWidget() : top;
         QTest::keyClick(focus, Qt::Key_Q, Qt::ControlModifier);
-        EXPECT_EQ(std::count(trace.begin(), trace.end(), "Quit 0"), 1);
+        EXPECT_EQ(trace.Count("Quit 0"), 1);
         ClearExitRequest();
         if (c.showsTheMenuBar)
             continue;

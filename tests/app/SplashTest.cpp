@@ -26,10 +26,9 @@ protected:
             std::shared_ptr<Window> shown = GetImplicitWindow(splash::kRegistryName);
             splashSeenDuringFirstQuery = shown && shown->IsVisible();
         };
-        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
+        trace.Start();
     }
 
-    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
     static bool ASplashIsVisible()
     {
         std::shared_ptr<Window> splashWindow = GetImplicitWindow(splash::kRegistryName);
@@ -37,7 +36,7 @@ protected:
     }
 
     std::optional<bool> splashSeenDuringFirstQuery;
-    std::vector<std::string> trace;
+    TraceRecord trace;
 };
 
 TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
@@ -47,7 +46,7 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
     ASSERT_TRUE(splashSeenDuringFirstQuery.has_value()) << "the first query never ran";
     EXPECT_TRUE(*splashSeenDuringFirstQuery);
     EXPECT_FALSE(ASplashIsVisible());
-    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_EQ(shell.lines, kScanQueries) << "the queries ran once";
     std::shared_ptr<mainWindow> main = mainWindow::Instance();
     EXPECT_TRUE(main->IsVisible());
@@ -56,7 +55,7 @@ TEST_F(SplashHandover, TheSplashIsOnScreenDuringTheFirstScanAndGoneAfterIt)
 
     // A later call of the late start-up callback finds the main window.
     LateStartup();
-    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_EQ(mainWindow::Instance(), main);
     EXPECT_EQ(shell.lines.size(), kScanQueries.size());
 }
@@ -67,11 +66,8 @@ TEST_F(SplashHandover, TheApplicationsOpenShowsTheSplashWhichBuildsTheMainWindow
 {
     App::Instance()->RaiseEvent(ApplicationEvent::Open);
 
-    const auto at = [this](const std::string& step) {
-        return std::find(trace.begin(), trace.end(), step) - trace.begin();
-    };
-    ASSERT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
-    EXPECT_LT(at("Window.Constructor splash.splash"), at("Window.Constructor mainWindow.mainWindow"));
+    ASSERT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_LT(trace.First("Window.Constructor splash.splash"), trace.First("Window.Constructor mainWindow.mainWindow"));
     ASSERT_TRUE(splashSeenDuringFirstQuery.has_value()) << "the first query never ran";
     EXPECT_TRUE(*splashSeenDuringFirstQuery);
     EXPECT_TRUE(mainWindow::Instance()->IsVisible());
@@ -85,7 +81,7 @@ TEST_F(SplashHandover, TheLateStartupBuildsTheMainWindowWhenNoneIsThere)
     std::shared_ptr<Window> main = GetImplicitWindow(mainWindow::kRegistryName);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(main->IsVisible());
-    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
     EXPECT_EQ(shell.lines, kScanQueries);
     EXPECT_TRUE(messages.empty());
 }
@@ -96,7 +92,7 @@ TEST_F(SplashHandover, AScanLeavesNoSplashBehind)
     mainWindow::Instance()->scanBtn()->Push();
     EXPECT_EQ(GetImplicitWindow(splash::kRegistryName), nullptr);
     EXPECT_FALSE(ASplashIsVisible());
-    EXPECT_EQ(Count("Window.Constructor mainWindow.mainWindow"), 1);
+    EXPECT_EQ(trace.Count("Window.Constructor mainWindow.mainWindow"), 1);
 }
 
 // The splash shows the icon, the name, the version line and the message,

@@ -19,18 +19,10 @@ protected:
         AppTest::SetUp();
         ResetRuntime();
         RuntimePerformInitializers(SystemInitializers());
-        SetRuntimeTrace([this](const std::string& step) { trace.push_back(step); });
+        trace.Start();
     }
 
-    size_t Position(const std::string& step) const
-    {
-        auto it = std::find(trace.begin(), trace.end(), step);
-        EXPECT_NE(it, trace.end()) << step << " never happened";
-        return static_cast<size_t>(it - trace.begin());
-    }
-    long Count(const std::string& step) const { return std::count(trace.begin(), trace.end(), step); }
-
-    std::vector<std::string> trace;
+    TraceRecord trace;
 };
 
 TEST_F(StartupTest, TheEarlyStartupPreparesTheApplicationBeforeAnyWindow)
@@ -40,10 +32,10 @@ TEST_F(StartupTest, TheEarlyStartupPreparesTheApplicationBeforeAnyWindow)
         "RuntimeInitExternalClasses", "InitPluginEntrypoints",    "SetVersionData",          "Application.MenuBar",
         "RuntimeRegisterAppObject",   "AddMenuHandler aboutMenu", "AddMenuHandler prefMenu", "AddMenuHandler fileQuit"};
     for (size_t i = 1; i < order.size(); ++i)
-        EXPECT_LT(Position(order[i - 1]), Position(order[i])) << order[i - 1] << " before " << order[i];
-    EXPECT_EQ(Count("SetVersionData"), 1);
-    EXPECT_TRUE(
-        std::none_of(trace.begin(), trace.end(), [](const std::string& s) { return s.rfind("Window.", 0) == 0; }));
+        EXPECT_LT(trace.First(order[i - 1]), trace.First(order[i])) << order[i - 1] << " before " << order[i];
+    EXPECT_EQ(trace.Count("SetVersionData"), 1);
+    EXPECT_TRUE(std::none_of(trace.steps.begin(), trace.steps.end(),
+                             [](const std::string& s) { return s.rfind("Window.", 0) == 0; }));
     EXPECT_TRUE(Application::SupportsHiDPI());
 
     std::shared_ptr<App> app = App::Instance();
@@ -65,9 +57,9 @@ TEST_F(StartupTest, QuitAsksForExitCodeZeroThroughEitherSpellingOfItsName)
         bool handled;
     } cases[] = {{"fileQuit", true}, {"FileQuit", true}, {"FILEQUIT", true}, {"fileQuitX", false}};
     for (const Case& c : cases) {
-        trace.clear();
+        trace.Clear();
         EXPECT_EQ(App::Instance()->DispatchMenuCommand(c.command), c.handled) << c.command;
-        EXPECT_EQ(Count("Quit 0"), c.handled ? 1 : 0) << c.command;
+        EXPECT_EQ(trace.Count("Quit 0"), c.handled ? 1 : 0) << c.command;
     }
     EXPECT_EQ(RuntimeExit(), 0);
 }
@@ -83,7 +75,7 @@ TEST_F(StartupTest, AnExceptionInTheEarlyStartupSkipsTheEventLoop)
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Unhandled NilObjectException: menu FileMenu is nil");
     EXPECT_EQ(RuntimeExit(), 1);
-    EXPECT_EQ(Count("RuntimeRegisterAppObject"), 0);
+    EXPECT_EQ(trace.Count("RuntimeRegisterAppObject"), 0);
     EXPECT_TRUE(RegisteredWindows().empty());
     EXPECT_EQ(GetAppObject(), nullptr);
 }

@@ -2,6 +2,7 @@
 
 #include "RuntimeFixture.h"
 #include "ScriptedShell.h"
+#include "TraceRecord.h"
 
 #include "app/Startup.h"
 #include "kit/MainMenuBar.h"
