@@ -271,18 +271,6 @@ int PrepareSpawn(SpawnSetup& setup, int outFd, int errFd)
     return posix_spawnattr_setflags(&setup.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 }
 
-// The texts as posix_spawn takes them: pointers, then a null pointer. It
-// changes neither the array nor the texts.
-std::vector<char*> Pointers(const std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    pointers.reserve(texts.size() + 1);
-    for (const std::string& text : texts)
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 }  // namespace
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment)
@@ -306,8 +294,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     if (const int rc = PrepareSpawn(setup, outWrite.Get(), errWrite.Get()); rc != 0)
         return cannotStart(ErrnoText(rc));
 
-    const std::vector<char*> argp = Pointers(argv);
-    const std::vector<char*> envp = Pointers(environment);
+    const std::vector<char*> argp = ExecPointers(argv);
+    const std::vector<char*> envp = ExecPointers(environment);
 
     const ChildStatusKept keepStatus;
     pid_t pid = -1;
@@ -336,6 +324,16 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 ProcessResult RunProcess(const std::vector<std::string>& argv)
 {
     return RunProcess(argv, CurrentEnvironment());
+}
+
+std::vector<char*> ExecPointers(const std::vector<std::string>& texts)
+{
+    std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
+    for (const std::string& text : texts)
+        pointers.push_back(const_cast<char*>(text.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 std::vector<std::string> CurrentEnvironment()

@@ -29,5 +29,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 // The same with this process's own environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv);
 
+// The texts as exec and posix_spawn take them: a pointer to each, then a null
+// pointer. The texts must outlive the pointers; neither is changed.
+std::vector<char*> ExecPointers(const std::vector<std::string>& texts);
+
 // This process's own environment, as entries "NAME=value".
 std::vector<std::string> CurrentEnvironment();

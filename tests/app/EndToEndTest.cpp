@@ -33,13 +33,8 @@ class Child {
 public:
     Child(const std::vector<std::string>& argv, const std::vector<std::string>& env, bool quiet = false)
     {
-        std::vector<char*> args, envp;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        for (const auto& e : env)
-            envp.push_back(const_cast<char*>(e.c_str()));
-        envp.push_back(nullptr);
+        const std::vector<char*> args = ExecPointers(argv);
+        const std::vector<char*> envp = ExecPointers(env);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         if (quiet) {

@@ -18,15 +18,6 @@ ProcessResult RunTool(std::string_view name, std::vector<std::string> args)
     return RunProcess(args);
 }
 
-std::vector<char*> CStrings(const std::vector<std::string>& texts)
-{
-    std::vector<char*> pointers;
-    for (const auto& text : texts)
-        pointers.push_back(const_cast<char*>(text.c_str()));
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 std::vector<std::string> Lines(std::string_view text)
 {
     const std::vector<std::string_view> lines = SplitLines(text);

@@ -17,10 +17,6 @@ ProcessResult RunShell(const std::string& line);
 // Runs a built tool ("diskutil", "bless") with exactly these arguments, no shell in between.
 ProcessResult RunTool(std::string_view name, std::vector<std::string> args);
 
-// Pointers to the texts with a null pointer after them, for execve; the
-// texts must outlive them.
-std::vector<char*> CStrings(const std::vector<std::string>& texts);
-
 // The lines of text, without line breaks; no final empty line.
 std::vector<std::string> Lines(std::string_view text);
 // How often needle occurs in text.

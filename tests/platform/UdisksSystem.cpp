@@ -102,8 +102,8 @@ UdisksSystem::~UdisksSystem()
 pid_t UdisksSystem::Spawn(const std::vector<std::string>& argv, const std::string& log)
 {
     const std::vector<std::string> environment = Environment();
-    std::vector<char*> args = CStrings(argv);
-    std::vector<char*> env = CStrings(environment);
+    std::vector<char*> args = ExecPointers(argv);
+    std::vector<char*> env = ExecPointers(environment);
     const std::string logPath = (folder_.Path() / log).string();
     const pid_t parent = ::getpid();
 

@@ -96,8 +96,8 @@ TEST_F(DiskUserPath, NotAuthorizedAndNeverPromptsOnATerminal)
     // The same started from a terminal: nothing may ask for the password there and wait.
     const std::vector<std::string> argv = system_->AsUser(false, {system_->Diskutil(), "mount", device_->Id()});
     const std::vector<std::string> environment = system_->Environment();
-    std::vector<char*> args = CStrings(argv);
-    std::vector<char*> env = CStrings(environment);
+    std::vector<char*> args = ExecPointers(argv);
+    std::vector<char*> env = ExecPointers(environment);
     int terminal = -1;
     pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
     ASSERT_GE(child, 0) << "no pseudo-terminal here";
