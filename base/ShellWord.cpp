@@ -1,5 +1,7 @@
 #include "base/ShellWord.h"
 
+#include <algorithm>
+
 namespace {
 
 bool IsPlainCharacter(char c)
@@ -10,12 +12,14 @@ bool IsPlainCharacter(char c)
 
 }  // namespace
 
+bool IsPlainWord(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), IsPlainCharacter);
+}
+
 std::string ShellWord(std::string_view text)
 {
-    bool plain = true;
-    for (char c : text)
-        plain = plain && IsPlainCharacter(c);
-    if (plain)
+    if (IsPlainWord(text))
         return std::string(text);
     // Inside single quotes only the quote itself is special: end the quoted
     // part, add an escaped quote, start a new one.

@@ -6,10 +6,12 @@
 #include "kit/MainMenuBar.h"
 #include "kit/WindowBuilding.h"
 #include "runtime/Dialogs.h"
+#include "runtime/Pause.h"
 #include "runtime/Shell.h"
 #include "runtime/Text.h"
 #include "scan/DeviceScan.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,7 +22,8 @@
 // and mounted states fill them). The filter step then reads the boot volume
 // into the hidden label and drops the rows the core's two passes name. The
 // selection decides which action buttons are enabled; mount, unmount and info
-// act on the selected row.
+// act on the selected row once the disk tool confirms that its identifier
+// still names the volume the row shows.
 
 namespace {
 
@@ -52,6 +55,22 @@ bool IsRow(const Listbox& list, int64_t row)
     return row >= 0 && row < list.ListCount();
 }
 
+// The row an action works on: the main window's selected one, read once.
+struct SelectedRow {
+    int64_t index;
+    std::string name;
+    std::string identifier;
+};
+
+std::optional<SelectedRow> Selected()
+{
+    std::shared_ptr<Listbox> list = Main()->theParsedResult();
+    const int64_t row = list->ListIndex();
+    if (!IsRow(*list, row))
+        return std::nullopt;
+    return SelectedRow{row, list->Cell(row, 0), list->Cell(row, 1)};
+}
+
 // "NAME (ID)", as the messages and the info window's heading name an entry.
 std::string EntryTitle(const std::string& name, const std::string& identifier)
 {
@@ -66,11 +85,46 @@ std::string FailureReason(const Shell& shell)
     return error.empty() ? Trim(shell.Result()) : error;
 }
 
+std::string FailureText(const std::string& action, const Shell& shell)
+{
+    return action + " failed (exit status " + Str(shell.ErrorCode()) + "):" + EndOfLine() + FailureReason(shell);
+}
+
+// A row names its device by an identifier the scan read, and identifiers
+// are handed out again (a device detached, another attached). So before any
+// command acts on a row, the identifier must be a device name and "diskutil
+// info ID" must still describe the volume the row names. Gives that
+// description, or nothing once the user has been told why not.
+std::optional<std::string> ConfirmedInfo(const SelectedRow& row)
+{
+    const std::string title = EntryTitle(row.name, row.identifier) + EndOfLine() + EndOfLine();
+    if (!IsDeviceIdentifier(row.identifier)) {
+        MsgBox(title + "\"" + row.identifier + "\" is not a device identifier, so no command was run.");
+        return std::nullopt;
+    }
+    Shell shell;
+    shell.Execute("diskutil info " + ShellWord(row.identifier));
+    if (shell.ErrorCode() == 0 && StillNamed(shell.Result(), row.name))
+        return shell.Result();
+    std::string text = title + "The list is out of date: " + row.identifier + " no longer holds this volume." +
+                       EndOfLine() + EndOfLine() + "Press Scan... to read the list again.";
+    if (shell.ErrorCode() != 0)
+        text += EndOfLine() + EndOfLine() + FailureText("diskutil info", shell);
+    MsgBox(text);
+    return std::nullopt;
+}
+
 // Mount and unmount: only a command that succeeded changes the row's mounted
 // state; a failure is explained instead. The selection is cleared either way.
 void ChangeMountedState(const std::string& commandPrefix, const std::string& identifier, const std::string& newState,
                         const std::string& failedAction)
 {
+    std::optional<SelectedRow> selected = Selected();
+    if (!selected)
+        return;
+    selected->identifier = identifier;
+    if (!ConfirmedInfo(*selected))
+        return;
     Shell shell;
     shell.Execute(commandPrefix + ShellWord(identifier));
     std::shared_ptr<Listbox> list = Main()->theParsedResult();
@@ -79,11 +133,42 @@ void ChangeMountedState(const std::string& commandPrefix, const std::string& ide
         if (IsRow(*list, row))
             list->Cell(row, 2, newState);
     } else {
-        const std::string name = IsRow(*list, row) ? list->Cell(row, 0) : std::string();
-        MsgBox(EntryTitle(name, identifier) + EndOfLine() + EndOfLine() + failedAction + " failed (exit status " +
-               Str(shell.ErrorCode()) + "):" + EndOfLine() + FailureReason(shell));
+        MsgBox(EntryTitle(selected->name, identifier) + EndOfLine() + EndOfLine() + FailureText(failedAction, shell));
     }
     Main()->theParsedResult()->ListIndex(-1);
+}
+
+// The outputs of a scan's queries in order, up to the first that failed,
+// and the status it failed with (0 when none did).
+struct QueryOutputs {
+    std::vector<std::string> texts;
+    int failure = 0;
+};
+
+QueryOutputs RunQueries(Shell& shell)
+{
+    QueryOutputs outputs;
+    for (const char* query : {ScanQuery::kNames, ScanQuery::kNodes, ScanQuery::kMounted}) {
+        shell.Execute(query);
+        if (shell.ErrorCode() != 0) {
+            outputs.failure = shell.ErrorCode();
+            break;
+        }
+        outputs.texts.push_back(shell.Result());
+    }
+    return outputs;
+}
+
+// How long to wait before each new try when the outputs do not pair up:
+// devices coming and going settle, and the splash stays up meanwhile.
+constexpr int64_t kRetryWaits[] = {100, 300, 900};
+
+std::string MismatchMessage(const std::vector<std::string>& outputs)
+{
+    const auto entries = [&outputs](size_t query) { return Str(static_cast<int64_t>(EntryCount(outputs[query]))); };
+    return "The answers of diskutil could not be matched up, so no device is listed." + EndOfLine() + EndOfLine() +
+           "It gave " + entries(0) + " lines of volume names, " + entries(1) + " lines of device nodes and " +
+           entries(2) + " lines of mounted states." + EndOfLine() + EndOfLine() + "Press Scan... to try again.";
 }
 
 // Entry `index` of the menu item array `name` anywhere below menu.
@@ -219,29 +304,23 @@ void mainWindow::theParsedResult_Change(std::shared_ptr<Listbox> list)
 void mainWindow::mountBtn_Action(std::shared_ptr<PushButton> button)
 {
     (void)button;
-    std::shared_ptr<Listbox> list = Main()->theParsedResult();
-    const int64_t row = list->ListIndex();
-    if (!IsRow(*list, row))
-        return;
-    Main()->mountDisk(list->Cell(row, 1));
+    if (const std::optional<SelectedRow> row = Selected())
+        Main()->mountDisk(row->identifier);
 }
 
 // The boot volume is refused before any command runs.
 void mainWindow::unmountBtn_Action(std::shared_ptr<PushButton> button)
 {
     (void)button;
-    std::shared_ptr<Listbox> list = Main()->theParsedResult();
-    const int64_t row = list->ListIndex();
-    if (!IsRow(*list, row))
+    const std::optional<SelectedRow> row = Selected();
+    if (!row)
         return;
-    const std::string identifier = list->Cell(row, 1);
-    const std::string name = list->Cell(row, 0);
-    if (!TextEquals(identifier, bootVolume()->Text())) {
-        Main()->unMountDisk(identifier);
+    if (!TextEquals(row->identifier, bootVolume()->Text())) {
+        Main()->unMountDisk(row->identifier);
         return;
     }
     Beep();
-    MsgBox(EntryTitle(name, identifier) + EndOfLine() + EndOfLine() +
+    MsgBox(EntryTitle(row->name, row->identifier) + EndOfLine() + EndOfLine() +
            "This disk is the 'boot volume' and cannot be unmounted.");
 }
 
@@ -381,57 +460,40 @@ void mainWindow::parseTheResult3()
 // nor parsed, and its text area keeps the previous scan's output.
 //
 // The rows are tied to their devices only by line position, so the outputs
-// are parsed only when their line counts agree. When they do not (a name that
-// holds another query's label, a line break inside a name, devices coming or
-// going between the queries), the queries run once more; when they still do
-// not, no row is made and the user is told why, so no action can reach a
-// device other than the one whose name is shown.
+// are parsed only when they hold as many entries each. When they do not (a
+// name that holds another query's label, a line break inside a name, devices
+// coming or going between the queries), the queries run again after a wait;
+// when every try disagrees, no row is made and the user is told why.
 void mainWindow::checkForDevices()
 {
-    struct Query {
-        const char* commandLine;
+    Shell shell;
+    QueryOutputs outputs = RunQueries(shell);
+    for (int64_t wait : kRetryWaits) {
+        if (outputs.failure != 0 || EntriesPairUp(outputs.texts))
+            break;
+        Pause(wait);
+        outputs = RunQueries(shell);
+    }
+
+    struct Column {
         std::shared_ptr<TextArea> (mainWindow::*area)() const;
         void (mainWindow::*parser)();
     };
-    static const Query kQueries[] = {
-        {ScanQuery::kNames, &mainWindow::theResult1, &mainWindow::parseTheResult1},
-        {ScanQuery::kNodes, &mainWindow::theResult2, &mainWindow::parseTheResult2},
-        {ScanQuery::kMounted, &mainWindow::theResult3, &mainWindow::parseTheResult3},
-    };
-    // Each output goes to its text area; its parser runs when the outputs pair up.
-    const auto keep = [](const std::vector<std::string>& outputs, bool parse) {
-        for (size_t i = 0; i < outputs.size(); ++i) {
-            std::shared_ptr<mainWindow> window = Main();
-            ((*window).*kQueries[i].area)()->Text(outputs[i]);
-            if (parse)
-                ((*window).*kQueries[i].parser)();
-        }
-    };
-    Shell shell;
-    std::vector<std::string> outputs;
-    std::vector<size_t> counts;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        outputs.clear();
-        for (const Query& query : kQueries) {
-            shell.Execute(query.commandLine);
-            if (shell.ErrorCode() != 0) {
-                keep(outputs, LinesPairUp(LineCounts(outputs)));
-                MsgBox("Error code: " + Str(shell.ErrorCode()));
-                return;
-            }
-            outputs.push_back(shell.Result());
-        }
-        counts = LineCounts(outputs);
-        if (LinesPairUp(counts)) {
-            keep(outputs, true);
-            return;
-        }
+    static const Column kColumns[] = {{&mainWindow::theResult1, &mainWindow::parseTheResult1},
+                                      {&mainWindow::theResult2, &mainWindow::parseTheResult2},
+                                      {&mainWindow::theResult3, &mainWindow::parseTheResult3}};
+    const bool pairUp = EntriesPairUp(outputs.texts);
+    for (size_t i = 0; i < outputs.texts.size(); ++i) {
+        std::shared_ptr<mainWindow> window = Main();
+        ((*window).*kColumns[i].area)()->Text(outputs.texts[i]);
+        if (pairUp)
+            ((*window).*kColumns[i].parser)();
     }
-    keep(outputs, false);
-    MsgBox("The answers of diskutil could not be matched up, so no device is listed." + EndOfLine() + EndOfLine() +
-           "It gave " + Str(static_cast<int64_t>(counts[0])) + " lines of volume names, " +
-           Str(static_cast<int64_t>(counts[1])) + " lines of device nodes and " + Str(static_cast<int64_t>(counts[2])) +
-           " lines of mounted states." + EndOfLine() + EndOfLine() + "Press Scan... to try again.");
+
+    if (outputs.failure != 0)
+        MsgBox("Error code: " + Str(outputs.failure));
+    else if (!pairUp)
+        MsgBox(MismatchMessage(outputs.texts));
 }
 
 void mainWindow::mountDisk(const std::string& identifier)
@@ -444,23 +506,18 @@ void mainWindow::unMountDisk(const std::string& identifier)
     ChangeMountedState("diskutil unmount ", identifier, "No", "Unmounting");
 }
 
-// With no row selected there is nothing to describe: no command runs. When
-// the command fails, its reason follows its output, so the window never
-// shows an empty description as if nothing had gone wrong.
+// With no row selected there is nothing to describe: no command runs. The
+// description shown is the one that confirmed the row.
 void mainWindow::showDiskInfo()
 {
-    Shell shell;
-    std::shared_ptr<Listbox> list = Main()->theParsedResult();
-    const int64_t row = list->ListIndex();
-    if (!IsRow(*list, row))
+    const std::optional<SelectedRow> row = Selected();
+    if (!row)
         return;
-    const std::string identifier = list->Cell(row, 1);
-    shell.Execute("diskutil info " + ShellWord(identifier));
+    const std::optional<std::string> info = ConfirmedInfo(*row);
+    if (!info)
+        return;
     Info()->Show();
-    Info()->Title("Tarnvik: diskutil info " + identifier);
-    Info()->infoTitle()->Text(EntryTitle(list->Cell(row, 0), identifier));
-    std::string text = shell.Result();
-    if (shell.ErrorCode() != 0 && !shell.ErrorOutput().empty())
-        text += (text.empty() ? "" : EndOfLine()) + shell.ErrorOutput();
-    Info()->infoTextArea()->Text(text);
+    Info()->Title("Tarnvik: diskutil info " + row->identifier);
+    Info()->infoTitle()->Text(EntryTitle(row->name, row->identifier));
+    Info()->infoTextArea()->Text(*info);
 }

@@ -1,51 +1,63 @@
 #include "scan/DeviceScan.h"
 
+#include "base/ShellWord.h"
+#include "base/TextLines.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
-#include <functional>
-#include <utility>
+#include <array>
 
 namespace {
-
-// Rows i from 0 take line i while both exist.
-void FillColumn(std::vector<DeviceRow>& rows, std::string DeviceRow::*column, std::vector<std::string> values)
-{
-    const size_t count = std::min(rows.size(), values.size());
-    for (size_t i = 0; i < count; ++i)
-        rows[i].*column = std::move(values[i]);
-}
 
 // A name's first `count` characters compared with a prefix of that many.
 struct Prefix {
     int64_t count;
     std::string_view text;
 };
-constexpr Prefix kFirstPass[] = {{6, "Notapp"}};
-constexpr Prefix kSecondPass[] = {{6, "Preboo"}, {3, "EFI"}, {2, "VM"}, {2, ""}, {8, "Recovery"}};
+constexpr std::array kFirstPass = {Prefix{6, "Notapp"}};
+constexpr std::array kSecondPass = {Prefix{6, "Preboo"}, Prefix{3, "EFI"}, Prefix{2, "VM"}, Prefix{8, "Recovery"}};
 
 template <size_t N>
-bool MatchesAny(const Prefix (&prefixes)[N], std::string_view name)
+bool MatchesAny(const std::array<Prefix, N>& prefixes, std::string_view name)
 {
-    return std::any_of(std::begin(prefixes), std::end(prefixes),
+    return std::any_of(prefixes.begin(), prefixes.end(),
                        [name](const Prefix& prefix) { return TextEquals(Left(name, prefix.count), prefix.text); });
+}
+
+// awk's default field split: runs of blanks and tabs, none at either end.
+std::vector<std::string_view> AwkFields(std::string_view line)
+{
+    std::vector<std::string_view> fields;
+    size_t at = 0;
+    for (;;) {
+        at = line.find_first_not_of(" \t", at);
+        if (at == std::string_view::npos)
+            return fields;
+        const size_t end = std::min(line.find_first_of(" \t", at), line.size());
+        fields.push_back(line.substr(at, end - at));
+        at = end;
+    }
+}
+
+// grep may take a text holding a NUL or bytes that are not UTF-8 for binary
+// data and print none of its lines.
+bool GrepReadsAsText(std::string_view text)
+{
+    char32_t ignored = 0;
+    for (size_t at = 0; at < text.size();) {
+        const size_t length = text[at] == '\0' ? 0 : Utf8SequenceLength(text, at, ignored);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
 }
 
 }  // namespace
 
-std::ostream& operator<<(std::ostream& out, const DeviceRow& row)
-{
-    return out << "{\"" << row.name << "\", \"" << row.identifier << "\", \"" << row.mounted << "\"}";
-}
-
 std::vector<std::string> OutputLines(std::string_view output)
 {
     return Split(ReplaceLineEndings(output, EndOfLine()), EndOfLine());
-}
-
-std::string IdentifierOfNode(std::string_view nodeLine)
-{
-    return Trim(NthField(nodeLine, "/", 3));
 }
 
 std::vector<std::string> NamesFrom(std::string_view namesOutput)
@@ -53,54 +65,31 @@ std::vector<std::string> NamesFrom(std::string_view namesOutput)
     return OutputLines(namesOutput);
 }
 
-std::vector<DeviceRow> RowsFromNames(std::string_view namesOutput)
-{
-    std::vector<DeviceRow> rows;
-    for (std::string& name : NamesFrom(namesOutput))
-        rows.push_back({std::move(name), {}, {}});
-    return rows;
-}
-
 std::vector<std::string> IdentifiersFrom(std::string_view nodesOutput)
 {
     std::vector<std::string> identifiers = OutputLines(nodesOutput);
     for (std::string& line : identifiers)
-        line = IdentifierOfNode(line);
+        line = Trim(NthField(line, "/", 3));
     return identifiers;
 }
 
-void FillIdentifiers(std::vector<DeviceRow>& rows, std::string_view nodesOutput)
-{
-    FillColumn(rows, &DeviceRow::identifier, IdentifiersFrom(nodesOutput));
-}
-
-void FillMountedStates(std::vector<DeviceRow>& rows, std::string_view mountedOutput)
-{
-    FillColumn(rows, &DeviceRow::mounted, OutputLines(mountedOutput));
-}
-
-size_t CountOutputLines(std::string_view output)
+size_t EntryCount(std::string_view output)
 {
     // Every line feed ends a line, and so does every carriage return not
-    // followed by one.
-    size_t lines = 1 + static_cast<size_t>(std::count(output.begin(), output.end(), '\n'));
-    for (size_t at = output.find('\r'); at != std::string_view::npos; at = output.find('\r', at + 1))
-        if (at + 1 == output.size() || output[at + 1] != '\n')
-            ++lines;
-    return lines;
+    // followed by one; text after the last line ending is a line too.
+    size_t entries = 0;
+    for (size_t at = 0; at < output.size(); ++at)
+        if (output[at] == '\n' || (output[at] == '\r' && (at + 1 == output.size() || output[at + 1] != '\n')))
+            ++entries;
+    const char last = output.empty() ? '\n' : output.back();
+    return entries + (last == '\n' || last == '\r' ? 0 : 1);
 }
 
-std::vector<size_t> LineCounts(const std::vector<std::string>& outputs)
+bool EntriesPairUp(const std::vector<std::string>& outputs)
 {
-    std::vector<size_t> counts;
-    for (const std::string& output : outputs)
-        counts.push_back(CountOutputLines(output));
-    return counts;
-}
-
-bool LinesPairUp(const std::vector<size_t>& counts)
-{
-    return std::adjacent_find(counts.begin(), counts.end(), std::not_equal_to<>()) == counts.end();
+    return std::adjacent_find(outputs.begin(), outputs.end(), [](const std::string& a, const std::string& b) {
+               return EntryCount(a) != EntryCount(b);
+           }) == outputs.end();
 }
 
 std::string BootVolumeFrom(std::string_view blessOutput)
@@ -110,12 +99,38 @@ std::string BootVolumeFrom(std::string_view blessOutput)
 
 bool RemovedBy(FilterPass pass, std::string_view name)
 {
-    return pass == FilterPass::First ? MatchesAny(kFirstPass, name) : MatchesAny(kSecondPass, name);
+    if (pass == FilterPass::First)
+        return MatchesAny(kFirstPass, name);
+    return name.empty() || MatchesAny(kSecondPass, name);
 }
 
-std::vector<DeviceRow> Filtered(std::vector<DeviceRow> rows)
+bool IsDeviceIdentifier(std::string_view identifier)
 {
-    for (FilterPass pass : {FilterPass::First, FilterPass::Second})
-        std::erase_if(rows, [pass](const DeviceRow& row) { return RemovedBy(pass, row.name); });
-    return rows;
+    return !identifier.empty() && identifier.front() != '-' && IsPlainWord(identifier);
+}
+
+std::optional<std::string> NamesOutputOf(std::string_view infoOutput)
+{
+    if (!GrepReadsAsText(infoOutput))
+        return std::nullopt;
+    std::string names;
+    size_t start = 0;
+    while (start < infoOutput.size()) {
+        const size_t end = std::min(infoOutput.find('\n', start), infoOutput.size());
+        const std::string_view line = infoOutput.substr(start, end - start);
+        start = end + 1;
+        if (line.find("Volume Name:") == std::string_view::npos)
+            continue;
+        const std::vector<std::string_view> fields = AwkFields(line);
+        for (size_t field = 2; field < 5 && field < fields.size(); ++field)
+            names += fields[field];
+        names += '\n';
+    }
+    return names;
+}
+
+bool StillNamed(std::string_view infoOutput, std::string_view rowName)
+{
+    const std::optional<std::string> names = NamesOutputOf(infoOutput);
+    return names && EntryCount(*names) == 1 && NamesFrom(*names).front() == rowName;
 }

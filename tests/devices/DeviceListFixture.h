@@ -6,15 +6,36 @@
 #include "devices/mainWindow.h"
 #include "scan/DeviceScan.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+// One entry of "diskutil info -all" and "diskutil info ID"; a name of nullptr
+// leaves out its name line.
+inline std::string InfoEntry(const std::string& id, const char* name, const std::string& mounted)
+{
+    return "   Device Identifier:        " + id + "\n   Device Node:              /dev/" + id + "\n" +
+           (name ? "   Volume Name:              " + std::string(name) + "\n" : std::string()) +
+           "   Mounted:                  " + mounted + "\n**********\n\n";
+}
 
 // The application as its main window sees it: the scripted shell answers the
 // scan's three queries and the boot query, and the window is built through
 // its accessor, which runs the first scan.
 class DeviceListTest : public AppTest {
 protected:
-    using Row = DeviceRow;
+    // One row of the device list: name, identifier, mounted state.
+    struct Row {
+        std::string name;
+        std::string identifier;
+        std::string mounted;
+
+        bool operator==(const Row&) const = default;
+        friend std::ostream& operator<<(std::ostream& out, const Row& row)
+        {
+            return out << "{\"" << row.name << "\", \"" << row.identifier << "\", \"" << row.mounted << "\"}";
+        }
+    };
 
     // One line of each output per row, every output ended by a line break as awk ends it.
     void AnswerRows(const std::vector<Row>& rows, const std::string& boot = "/dev/disk0s1\n")

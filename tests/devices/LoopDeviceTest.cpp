@@ -97,4 +97,30 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
     EXPECT_EQ(List()->Cell(rescanned, 2), "Yes");
 }
 
+// The kernel hands a freed loop number to the next image attached, as it
+// hands sdb to the next USB stick: a row read before that names another
+// volume now, and Mount on it mounts nothing.
+TEST_F(LoopDeviceFlowTest, AReusedIdentifierActsOnNothing)
+{
+    const fs::path other = images_.Path() / "reuse.img";
+    ASSERT_EQ(MakeImage(other, "ext4", "TvkReuseB", 16), "");
+    Main();
+    const std::string node = loop_->Node();
+    const int64_t row = SelectImage();
+    ASSERT_GE(row, 0) << loop_->Id() << " is not listed";
+    ASSERT_TRUE(Main()->mountBtn()->Enabled());
+
+    loop_.reset();
+    loop_ = std::make_unique<LoopDevice>(other, fs::path("/media/TvkReuseB"), node);
+    if (loop_->Node().empty())
+        GTEST_SKIP() << "skipped: " << node << " was taken by something else meanwhile: " << loop_->Error();
+    Main()->mountBtn()->Push();
+
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            std::string(kLabel) + " (" + loop_->Id() + ")\n\nThe list is out of date: " + loop_->Id() +
+                            " no longer holds this volume.\n\nPress Scan... to read the list again."});
+    EXPECT_TRUE(MountTargets(node).empty());
+    EXPECT_EQ(Rows()[static_cast<size_t>(row)], (Row{kLabel, loop_->Id(), "No"}));
+}
+
 }  // namespace

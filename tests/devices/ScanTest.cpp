@@ -1,11 +1,11 @@
-#include "DeviceListFixture.h"
-#include "TempFolder.h"
+#include "FakeDiskutil.h"
 
 #include "devices/splash.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -130,6 +130,25 @@ TEST_F(ScanTest, ScanTwiceGivesTheSameRowsWithoutASplashFirst)
     EXPECT_TRUE(messages.empty());
 }
 
+// A row selected before a scan names whatever device comes to sit in its
+// place: Scan... leaves nothing selected and no action offered, so neither a
+// click nor Return (Mount is the default button) can reach it.
+TEST_F(ScanTest, ScanLeavesNoRowSelectedAndEveryActionDisabled)
+{
+    AnswerRows({{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}});
+    Main();
+    List()->ListIndex(1);
+    ASSERT_TRUE(Main()->mountBtn()->Enabled());
+    AnswerRows({{"Other", "disk3", "No"}, {"Data", "disk4", "No"}});
+
+    Main()->scanBtn()->Push();
+
+    EXPECT_EQ(List()->ListIndex(), -1);
+    EXPECT_FALSE(Main()->mountBtn()->Enabled());
+    EXPECT_FALSE(Main()->unmountBtn()->Enabled());
+    EXPECT_FALSE(Main()->infoBtn()->Enabled());
+}
+
 TEST_F(ScanTest, FailedNamesQueryLeavesTheListEmptyAndStillFilters)
 {
     AnswerRows({{"MyDisk", "disk2s1", "No"}});
@@ -211,42 +230,24 @@ TEST_F(ScanTest, AFailedQueryListsTheEarlierOutputsOnlyWhenTheyPairUp)
     EXPECT_EQ(Main()->theResult2()->Text(), "/dev/disk5\n");
 }
 
-// The scan's own command lines through the real shell, grep and awk, with a
-// diskutil and a bless of the test's own first on PATH. The diskutil answers
-// "info -all" with first.txt for the first scan's three queries and with
-// second.txt, when there is one, from then on.
-class RealPipelineTest : public ScanTest {
+// The scan's own command lines through the real shell, grep and awk.
+class RealPipelineTest : public FakeDiskutilTest {
 protected:
     void SetUp() override
     {
-        ScanTest::SetUp();
-        shell.Remove();
-        fs::copy_file(fs::path(TARNVIK_TEST_DATA) / "devices" / "info-all.txt", dir_ / "first.txt");
-        const std::string d = "'" + dir_.string() + "'";
-        tools_.AddScript("diskutil",
-                         "[ \"$1 $2\" = 'info -all' ] || exit 64\n"
-                         "n=$(cat " +
-                             d + "/calls 2>/dev/null || echo 0); n=$((n + 1)); echo $n > " + d +
-                             "/calls\n"
-                             "if [ $n -gt 3 ] && [ -f " +
-                             d + "/second.txt ]; then cat " + d + "/second.txt; else cat " + d + "/first.txt; fi\n");
-        tools_.AddScript("bless", "echo /dev/disk1s1");
-        setenv("PATH", (dir_.string() + ":" + path_.Value().value_or("/usr/bin:/bin")).c_str(), 1);
-    }
-    void WriteInfo(const std::string& file, const std::string& text) { std::ofstream(dir_ / file) << text; }
-    int DiskutilCalls() const
-    {
-        std::ifstream in(dir_ / "calls");
-        int calls = 0;
-        in >> calls;
-        return calls;
+        FakeDiskutilTest::SetUp();
+        std::ifstream example(fs::path(TARNVIK_TEST_DATA) / "devices" / "info-all.txt");
+        Write("all.txt", std::string(std::istreambuf_iterator<char>(example), {}));
+        // Each wait before a new try, and whether the splash was up during it.
+        SetRuntimeTrace([this](const std::string& step) {
+            if (step.rfind("Pause ", 0) == 0) {
+                std::shared_ptr<Window> splashWindow = GetImplicitWindow(splash::kRegistryName);
+                pauses.push_back(step.substr(6) + (splashWindow && splashWindow->IsVisible() ? " splash" : ""));
+            }
+        });
     }
 
-    TempFolder tools_;
-    const fs::path& dir_ = tools_.Path();
-
-private:
-    SavedVariable path_{"PATH"};
+    std::vector<std::string> pauses;
 };
 
 TEST_F(RealPipelineTest, NamesRunTogetherAndSupportVolumesAreDropped)
@@ -257,70 +258,81 @@ TEST_F(RealPipelineTest, NamesRunTogetherAndSupportVolumesAreDropped)
                                         {"BACKUP", "disk4", "No"}}));
     EXPECT_EQ(Main()->bootVolume()->Text(), "disk1s1");
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(DiskutilCalls(), 3);
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>(3, "info -all"));
+    EXPECT_TRUE(pauses.empty());
 }
 
-// One entry of "diskutil info -all"; a name of nullptr leaves out its line.
-std::string Entry(const std::string& id, const char* name, const std::string& mounted)
+std::string Mismatch(int names, int nodes, int mounted)
 {
-    return "   Device Identifier:        " + id + "\n   Device Node:              /dev/" + id + "\n" +
-           (name ? "   Volume Name:              " + std::string(name) + "\n" : std::string()) +
-           "   Mounted:                  " + mounted + "\n**********\n\n";
+    return "The answers of diskutil could not be matched up, so no device is listed.\n\nIt gave " +
+           std::to_string(names) + " lines of volume names, " + std::to_string(nodes) + " lines of device nodes and " +
+           std::to_string(mounted) + " lines of mounted states.\n\nPress Scan... to try again.";
 }
 
-// Rows are tied to devices by line position only: outputs whose line counts
-// disagree are tried once more, and never listed while they disagree. Each
-// case of "stays wrong" came from a real misfire: Mount on the row shown as
-// "Alpha" ran on another device.
+// Rows are tied to devices by line position only: outputs that do not hold
+// as many entries each are tried again, and never listed while they
+// disagree. Each case of "stays wrong" came from a real misfire: Mount on the
+// row shown as "Alpha" ran on another device.
 TEST_F(RealPipelineTest, OutputsThatDoNotPairUpAreNeverListed)
 {
-    const std::string ab = Entry("disk1", "Alpha", "No") + Entry("disk2", "Beta", "Yes");
+    const std::string ab = InfoEntry("disk1", "Alpha", "No") + InfoEntry("disk2", "Beta", "Yes");
     const std::vector<Row> abRows = {{"Alpha", "disk1", "No"}, {"Beta", "disk2", "Yes"}};
-    const auto mismatch = [](int names, int nodes, int mounted) {
-        return "The answers of diskutil could not be matched up, so no device is listed.\n\nIt gave " +
-               std::to_string(names) + " lines of volume names, " + std::to_string(nodes) +
-               " lines of device nodes and " + std::to_string(mounted) +
-               " lines of mounted states.\n\nPress Scan... to try again.";
-    };
     struct Case {
         const char* name;
-        std::string first;
-        std::string second;  // empty: the same as first
+        std::string all;
         std::vector<Row> listed;
         std::vector<std::string> messages;
-        int calls;
     } cases[] = {
-        {"equal counts", ab, "", abRows, {}, 3},
+        {"equal counts", ab, abRows, {}},
         {"a name holding the node label",
-         Entry("disk0", "Device Node: /dev/disk1s1", "No") + ab,
-         "",
+         InfoEntry("disk0", "Device Node: /dev/disk1s1", "No") + ab,
          {},
-         {mismatch(4, 5, 4)},
-         6},
-        {"a name holding the mounted label", Entry("disk0", "Mounted: Yes", "No") + ab, "", {}, {mismatch(4, 4, 5)}, 6},
-        {"an entry without a name line", Entry("disk0", nullptr, "No") + ab, "", {}, {mismatch(3, 4, 4)}, 6},
-        {"a carriage return inside a name", Entry("disk0", "Gam\rma", "No") + ab, "", {}, {mismatch(5, 4, 4)}, 6},
-        {"a device attached between the queries, gone at the retry",
-         Entry("disk0", nullptr, "No") + ab,
-         ab,
-         abRows,
-         {},
-         6},
+         {Mismatch(3, 4, 3)}},
+        {"a name holding the mounted label", InfoEntry("disk0", "Mounted: Yes", "No") + ab, {}, {Mismatch(3, 3, 4)}},
+        {"an entry without a name line", InfoEntry("disk0", nullptr, "No") + ab, {}, {Mismatch(2, 3, 3)}},
+        {"a carriage return inside a name", InfoEntry("disk0", "Gam\rma", "No") + ab, {}, {Mismatch(4, 3, 3)}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteInfo("first.txt", c.first);
-        fs::remove(dir_ / "second.txt");
-        if (!c.second.empty())
-            WriteInfo("second.txt", c.second);
-        fs::remove(dir_ / "calls");
+        Write("all.txt", c.all);
+        TakeCalls();
         messages.clear();
+        pauses.clear();
         Reopen();
         EXPECT_EQ(Rows(), c.listed);
         EXPECT_EQ(messages, c.messages);
-        EXPECT_EQ(DiskutilCalls(), c.calls);
+        const bool tooManyTries = !c.messages.empty();
+        EXPECT_EQ(TakeCalls(), std::vector<std::string>(tooManyTries ? 12 : 3, "info -all"));
+        EXPECT_EQ(pauses, tooManyTries ? (std::vector<std::string>{"100 splash", "300 splash", "900 splash"})
+                                       : std::vector<std::string>{});
         EXPECT_EQ(GetImplicitWindow(splash::kRegistryName), nullptr) << "the filter step closed the splash";
         EXPECT_EQ(Main()->bootVolume()->Text(), "disk1s1") << "the filter step ran";
+    }
+}
+
+// Devices coming and going during the first tries: the scan waits longer
+// before each new try, behind the splash, and lists the first try that pairs up.
+TEST_F(RealPipelineTest, TriesAgainAfterGrowingWaitsWhileTheOutputsDisagree)
+{
+    const std::string ab = InfoEntry("disk1", "Alpha", "No") + InfoEntry("disk2", "Beta", "Yes");
+    const std::string attached = InfoEntry("disk0", "Gamma", "No") + ab;
+    const std::vector<std::string> waits = {"100 splash", "300 splash", "900 splash"};
+    for (int disagreeing = 1; disagreeing <= 3; ++disagreeing) {
+        SCOPED_TRACE(std::to_string(disagreeing) + " tries disagree");
+        Write("all.txt", ab);
+        TakeCalls();
+        // On each disagreeing try a device is there only while the nodes are read.
+        for (int call = 1; call <= 3 * disagreeing; ++call)
+            Write("all-" + std::to_string(call) + ".txt", call % 3 == 2 ? attached : ab);
+        messages.clear();
+        pauses.clear();
+        Reopen();
+        EXPECT_EQ(Rows(), (std::vector<Row>{{"Alpha", "disk1", "No"}, {"Beta", "disk2", "Yes"}}));
+        EXPECT_TRUE(messages.empty());
+        EXPECT_EQ(TakeCalls().size(), static_cast<size_t>(3 * (disagreeing + 1)));
+        EXPECT_EQ(pauses, std::vector<std::string>(waits.begin(), waits.begin() + disagreeing));
+        for (int call = 1; call <= 3 * disagreeing; ++call)
+            fs::remove(dir_ / ("all-" + std::to_string(call) + ".txt"));
     }
 }
 

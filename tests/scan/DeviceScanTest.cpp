@@ -1,171 +1,112 @@
 #include "scan/DeviceScan.h"
 
+#include "base/Process.h"
+#include "base/ShellWord.h"
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The rows the three outputs give, as the parsers leave them before the filter.
-std::vector<DeviceRow> Parse(const std::string& names, const std::string& nodes, const std::string& mounted)
-{
-    std::vector<DeviceRow> rows = RowsFromNames(names);
-    FillIdentifiers(rows, nodes);
-    FillMountedStates(rows, mounted);
-    return rows;
-}
+using Lines = std::vector<std::string>;
 
-TEST(DeviceScanParse, OneRowPerLineOfTheNamesFilledByPosition)
+TEST(DeviceScanColumns, EachOutputGivesItsColumnLineByLine)
 {
     struct Case {
         const char* name;
-        std::string names, nodes, mounted;
-        std::vector<DeviceRow> parsed;  // before the filter
-        std::vector<DeviceRow> listed;  // after it
+        std::string output;
+        Lines names;        // NamesFrom, and OutputLines for the mounted states
+        Lines identifiers;  // IdentifiersFrom
     } cases[] = {
-        {"outputs ended by a line break leave an empty last row, which the filter drops",
-         "MyDisk\nData\n",
-         "/dev/disk2s1\n/dev/disk3\n",
-         "Yes\nNo\n",
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
+        {"line feeds, an empty last line after the last one",
+         "A\n/dev/disk2s1\n",
+         {"A", "/dev/disk2s1", ""},
+         {"", "disk2s1", ""}},
         {"carriage returns",
-         "MyDisk\rData\r",
          "/dev/disk2s1\r/dev/disk3\r",
-         "Yes\rNo\r",
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"carriage return and line feed",
-         "MyDisk\r\nData\r\n",
-         "/dev/disk2s1\r\n/dev/disk3\r\n",
-         "Yes\r\nNo\r\n",
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}, {"", "", ""}},
-         {{"MyDisk", "disk2s1", "Yes"}, {"Data", "disk3", "No"}}},
-        {"no line break after the last line",
-         "MyDisk",
-         "/dev/disk2s1",
-         "Yes",
-         {{"MyDisk", "disk2s1", "Yes"}},
-         {{"MyDisk", "disk2s1", "Yes"}}},
-        {"blanks stay in the name and the mounted state, not in the identifier",
-         " My Disk \n",
-         "/dev/ disk2s1 \n",
-         " Yes \n",
-         {{" My Disk ", "disk2s1", " Yes "}, {"", "", ""}},
-         {{" My Disk ", "disk2s1", " Yes "}}},
-        {"a node without a third field gives no identifier",
-         "A\nB\nC\n",
-         "disk2\n/dev\n/dev/disk4/extra\n",
-         "No\nNo\nNo\n",
-         {{"A", "", "No"}, {"B", "", "No"}, {"C", "disk4", "No"}, {"", "", ""}},
-         {{"A", "", "No"}, {"B", "", "No"}, {"C", "disk4", "No"}}},
-        {"fewer nodes and states than names leave the later rows empty there",
-         "A\nB\nC\n",
-         "/dev/disk1\n",
-         "Yes\nNo\n",
-         {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"C", "", ""}, {"", "", ""}},
-         {{"A", "disk1", "Yes"}, {"B", "", "No"}, {"C", "", ""}}},
-        {"more nodes and states than names are dropped",
-         "A\n",
-         "/dev/disk1\n/dev/disk2\n/dev/disk3\n",
-         "Yes\nNo\nNo\nYes\n",
-         {{"A", "disk1", "Yes"}, {"", "disk2", "No"}},
-         {{"A", "disk1", "Yes"}}},
-        {"no names: nothing is listed whatever the others say",
-         "",
-         "/dev/disk1\n/dev/disk2\n",
-         "Yes\nNo\n",
-         {{"", "disk1", "Yes"}},
-         {}},
-        {"names are kept whole, UTF-8 included",
-         "Lüfter Daten\n",
-         "/dev/disk9\n",
-         "No\n",
-         {{"Lüfter Daten", "disk9", "No"}, {"", "", ""}},
-         {{"Lüfter Daten", "disk9", "No"}}},
+         {"/dev/disk2s1", "/dev/disk3", ""},
+         {"disk2s1", "disk3", ""}},
+        {"carriage return and line feed", "/dev/disk2s1\r\nYes\r\n", {"/dev/disk2s1", "Yes", ""}, {"disk2s1", "", ""}},
+        {"no line break after the last line", "/dev/disk2s1", {"/dev/disk2s1"}, {"disk2s1"}},
+        {"blanks stay in the line, not in the identifier",
+         " /dev/ disk2s1 \n",
+         {" /dev/ disk2s1 ", ""},
+         {"disk2s1", ""}},
+        {"the third field only",
+         "/dev/disk4/extra\ndisk2\n/dev\n",
+         {"/dev/disk4/extra", "disk2", "/dev", ""},
+         {"disk4", "", "", ""}},
+        {"UTF-8 is kept whole", "Lüfter Daten\n", {"Lüfter Daten", ""}, {"", ""}},
+        {"nothing printed", "", {""}, {""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<DeviceRow> parsed = Parse(c.names, c.nodes, c.mounted);
-        EXPECT_EQ(parsed, c.parsed);
-        EXPECT_EQ(Filtered(parsed), c.listed);
+        EXPECT_EQ(NamesFrom(c.output), c.names);
+        EXPECT_EQ(OutputLines(c.output), c.names);
+        EXPECT_EQ(IdentifiersFrom(c.output), c.identifiers);
     }
 }
 
-TEST(DeviceScanParse, AFailedQueryLeavesItsColumnEmpty)
-{
-    // Only the names arrived: the other columns stay empty.
-    EXPECT_EQ(RowsFromNames("Data\nBackup\n"),
-              (std::vector<DeviceRow>{{"Data", "", ""}, {"Backup", "", ""}, {"", "", ""}}));
-    std::vector<DeviceRow> rows = RowsFromNames("Data\n");
-    FillIdentifiers(rows, "/dev/disk5\n");
-    EXPECT_EQ(rows, (std::vector<DeviceRow>{{"Data", "disk5", ""}, {"", "", ""}}));
-}
-
-TEST(DeviceScanPairing, OutputsPairUpOnlyWhenTheirLineCountsAgree)
+TEST(DeviceScanPairing, OutputsPairUpOnlyWhenTheyHoldAsManyEntries)
 {
     struct Case {
-        std::vector<std::string> outputs;
-        std::vector<size_t> counts;
-        bool pairUp;
-    } cases[] = {
-        {{"A\nB\n", "/dev/a\n/dev/b\n", "No\nYes\n"}, {3, 3, 3}, true},
-        {{"A\r\nB\r\n", "/dev/a\n/dev/b\n", "No\rYes\r"}, {3, 3, 3}, true},
-        {{"", "", ""}, {1, 1, 1}, true},
-        {{"A\n"}, {2}, true},
-        {{}, {}, true},
-        {{"A\rB\n", "/dev/a\n", "No\n"}, {3, 2, 2}, false},
-        {{"A\n", "/dev/a\n/dev/b\n", "No\n"}, {2, 3, 2}, false},
-        {{"A\n", "/dev/a\n", "No\nYes\n"}, {2, 2, 3}, false},
+        std::string output;
+        size_t entries;
+    } counts[] = {
+        {"", 0},       {"A\n", 1},   {"A", 1},    {"A\nB", 2}, {"A\r\nB\r\n", 2},
+        {"A\rB\r", 2}, {"A\n\n", 2}, {"\r\n", 1}, {"\n\r", 2},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(LineCounts(c.outputs), c.counts);
-        EXPECT_EQ(LinesPairUp(LineCounts(c.outputs)), c.pairUp);
-    }
+    for (const Case& c : counts)
+        EXPECT_EQ(EntryCount(c.output), c.entries) << '"' << c.output << '"';
+
+    struct Pairing {
+        Lines outputs;
+        bool pairUp;
+    } pairings[] = {
+        {{"A\nB\n", "/dev/a\n/dev/b\n", "No\nYes\n"}, true},
+        {{"A\r\nB\r\n", "/dev/a\n/dev/b", "No\rYes\r"}, true},
+        {{"", "", ""}, true},
+        {{"A\n"}, true},
+        {{}, true},
+        {{"A\rB\n", "/dev/a\n", "No\n"}, false},
+        {{"A\n", "/dev/a\n/dev/b\n", "No\n"}, false},
+        {{"A\n", "/dev/a\n", "No\nYes\n"}, false},
+        {{"A\n", "", "No\n"}, false},
+    };
+    for (const Pairing& p : pairings)
+        EXPECT_EQ(EntriesPairUp(p.outputs), p.pairUp) << ::testing::PrintToString(p.outputs);
 }
 
-TEST(DeviceScanFilter, DropsUnnamedAndSupportVolumesAndKeepsTheOrder)
+TEST(DeviceScanFilter, EachPassRemovesItsOwnPrefixesWhateverTheCase)
 {
     struct Case {
         const char* name;
-        std::vector<std::string> names;
-        std::vector<std::string> kept;
+        bool first, second;
     } cases[] = {
-        {"every prefix", {"Notapplicable(no", "MyDisk", "Preboot", "EFI", "VM", "", "Recovery"}, {"MyDisk"}},
-        {"longer names with a prefix go too", {"VMstore", "EFIdisk", "RecoveryHD", "NotappX", "PrebootY"}, {}},
-        {"names shorter than their prefix stay",
-         {"EF", "V", "Notap", "Prebo", "Recover"},
-         {"EF", "V", "Notap", "Prebo", "Recover"}},
-        {"adjacent matches go, the others keep their order",
-         {"Data", "Preboot", "EFI", "MyDisk", "VM", "VM", "Notapplicable", "NotappX", "Backup"},
-         {"Data", "MyDisk", "Backup"}},
-        {"letter case does not count", {"preboot", "efi", "vm", "RECOVERY", "notApplicable", "Mine"}, {"Mine"}},
-        {"every row matches", {"Preboot", "", "Recovery", "Notapplicable"}, {}},
-        {"an empty list stays empty", {}, {}},
-        {"names with letters beyond ASCII", {"VMé", "Vé", "EFÏ"}, {"Vé", "EFÏ"}},
+        {"Notapplicable", true, false}, {"NotappX", true, false},    {"notAPP", true, false},
+        {"Preboot", false, true},       {"PREBOOX", false, true},    {"EFI", false, true},
+        {"efidisk", false, true},       {"VM", false, true},         {"VMstore", false, true},
+        {"Recovery", false, true},      {"recoveryHD", false, true}, {"VMé", false, true},
+        {"MyDisk", false, false},       {"Notap", false, false},     {"Prebo", false, false},
+        {"EF", false, false},           {"V", false, false},         {"Recover", false, false},
+        {"Vé", false, false},           {"EFÏ", false, false},       {" VM", false, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<DeviceRow> rows, expected;
-        for (size_t i = 0; i < c.names.size(); ++i)
-            rows.push_back({c.names[i], "disk" + std::to_string(i), "No"});
-        for (const DeviceRow& row : rows)
-            if (std::find(c.kept.begin(), c.kept.end(), row.name) != c.kept.end())
-                expected.push_back(row);
-        EXPECT_EQ(Filtered(rows), expected);
+        EXPECT_EQ(RemovedBy(FilterPass::First, c.name), c.first) << c.name;
+        EXPECT_EQ(RemovedBy(FilterPass::Second, c.name), c.second) << c.name;
     }
 }
 
-TEST(DeviceScanFilter, EachPassHasItsOwnPrefixes)
+TEST(DeviceScanFilter, TheSecondPassRemovesEmptyNamesOnly)
 {
-    EXPECT_TRUE(RemovedBy(FilterPass::First, "Notapplicable"));
-    EXPECT_FALSE(RemovedBy(FilterPass::Second, "Notapplicable"));
-    for (const char* name : {"Preboot", "EFI", "VM", "", "Recovery"}) {
-        EXPECT_FALSE(RemovedBy(FilterPass::First, name)) << name;
-        EXPECT_TRUE(RemovedBy(FilterPass::Second, name)) << name;
-    }
+    EXPECT_TRUE(RemovedBy(FilterPass::Second, ""));
+    EXPECT_FALSE(RemovedBy(FilterPass::First, ""));
+    // Not a prefix test: a name of two characters or more stays.
+    for (const char* name : {" ", "A", "Ab", "  "})
+        EXPECT_FALSE(RemovedBy(FilterPass::Second, name)) << '"' << name << '"';
 }
 
 TEST(DeviceScanBootVolume, IsTheTrimmedThirdFieldOfWhatBlessPrints)
@@ -178,6 +119,93 @@ TEST(DeviceScanBootVolume, IsTheTrimmedThirdFieldOfWhatBlessPrints)
     };
     for (const Case& c : cases)
         EXPECT_EQ(BootVolumeFrom(c.output), c.bootVolume) << c.output;
+}
+
+TEST(DeviceScanIdentifier, OnlyDeviceNamesReachTheDiskTool)
+{
+    for (const char* identifier : {"disk2s1", "loop0", "nvme0n1p1", "md.0", "dm_1", "a:b", "x-all", "0"})
+        EXPECT_TRUE(IsDeviceIdentifier(identifier)) << identifier;
+    for (const char* identifier :
+         {"", "-all", "--force", "-", "a b", "disk9;id", "disk$(id)", "disk`id`", "dïsk", "disk\n", "a/b", "'x'"})
+        EXPECT_FALSE(IsDeviceIdentifier(identifier)) << identifier;
+}
+
+// What "grep 'Volume Name:' | awk '{print $3 $4 $5}'" prints for text, run
+// for real.
+std::string ThroughGrepAndAwk(const std::string& text)
+{
+    const ProcessResult run =
+        RunProcess({"/bin/sh", "-c",
+                    "printf %s " + ShellWord(text) + " | LC_ALL=C.UTF-8 grep 'Volume Name:' | awk '{print $3 $4 $5}'"});
+    return run.output;
+}
+
+// The name check derives the name as the scan's names query does: the same
+// text through the real grep and awk gives the same output.
+TEST(DeviceScanNameCheck, NamesOutputIsWhatGrepAndAwkPrint)
+{
+    const char* const texts[] = {
+        "   Device Identifier:  disk2s1\n   Volume Name:              My Disk\n   Mounted:  Yes\n",
+        "   Volume Name:              One\n",
+        "   Volume Name:              A Name Of Five Words\n",
+        "\tVolume Name:\tTab\tSeparated\n",
+        "Volume Name: x\n  Volume Name:   y z\n",
+        "   Volume Name:   Gam\rma\n",
+        "   Volume Name:   Device Node: /dev/disk1\n",
+        "   Volume Name:   a Volume Name: b\n",
+        "   Volume Name:\n",
+        "   Volume Name:   Last line without a break",
+        "   volume name:   lower case is another label\n   Volume  Name:  two blanks too\n",
+        "   Volume Name:   vertical\vtab and\fform feed\n",
+        "   Volume Name:   no\u00a0break space\n",
+        "   Volume Name:   Lüfter Daten\n",
+        "   Device Identifier:  disk2s1\n",
+        "",
+        "\n\n",
+    };
+    for (const char* text : texts) {
+        SCOPED_TRACE(::testing::PrintToString(std::string(text)));
+        const std::optional<std::string> names = NamesOutputOf(text);
+        ASSERT_TRUE(names.has_value());
+        EXPECT_EQ(*names, ThroughGrepAndAwk(text));
+    }
+}
+
+TEST(DeviceScanNameCheck, TextGrepWouldCallBinaryGivesNoName)
+{
+    using namespace std::string_literals;
+    const std::string texts[] = {"   Volume Name:   a\0b\n"s, "   Volume Name:   caf\xe9\n",
+                                 "   Volume Name:   ok\n   Serial: \xff\xfe\n"};
+    for (const std::string& text : texts) {
+        EXPECT_EQ(NamesOutputOf(text), std::nullopt) << ::testing::PrintToString(text);
+        EXPECT_FALSE(StillNamed(text, "ok"));
+    }
+}
+
+TEST(DeviceScanNameCheck, TheEntryMustStillGiveExactlyTheRowsName)
+{
+    const auto entry = [](const std::string& name) {
+        return "   Device Identifier:  disk4s1\n   Device Node:  /dev/disk4s1\n   Volume Name:  " + name +
+               "\n   Mounted:  No\n";
+    };
+    struct Case {
+        const char* name;
+        std::string info;
+        std::string rowName;
+        bool stillNamed;
+    } cases[] = {
+        {"the same name", entry("My Disk"), "MyDisk", true},
+        {"another volume took the identifier", entry("TvkReuseB"), "TvkReuseA", false},
+        {"no entry", "", "MyDisk", false},
+        {"an entry without a name", "   Device Identifier:  disk4s1\n", "MyDisk", false},
+        {"half of another volume's name", entry("Old Backup"), "Backup", false},
+        {"a name split by a carriage return", entry("Back\rup"), "Back", false},
+        {"two names", entry("Backup") + entry("Backup"), "Backup", false},
+        {"letter case counts", entry("mydisk"), "MyDisk", false},
+        {"words beyond the third are not compared", entry("A B C D"), "ABC", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StillNamed(c.info, c.rowName), c.stillNamed) << c.name;
 }
 
 }  // namespace

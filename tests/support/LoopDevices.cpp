@@ -80,10 +80,12 @@ std::vector<std::string> MountTargets(const std::string& node)
     return targets;
 }
 
-LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint) : mountPoint_(std::move(mountPoint))
+LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint, const std::string& node)
+    : mountPoint_(std::move(mountPoint))
 {
-    ProcessResult attached = RunWithSbin("losetup -f --show " + ShellWord(image.string()));
-    node_ = TrimSpace(attached.output);
+    ProcessResult attached =
+        RunWithSbin("losetup " + (node.empty() ? "-f --show" : ShellWord(node)) + " " + ShellWord(image.string()));
+    node_ = node.empty() ? TrimSpace(attached.output) : node;
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;
         node_.clear();

@@ -34,7 +34,9 @@ std::vector<std::string> MountTargets(const std::string& node);
 // expected to get are removed when empty, and it is detached.
 class LoopDevice {
 public:
-    explicit LoopDevice(const std::filesystem::path& image, std::filesystem::path mountPoint = {});
+    // Attached to the first free loop device, or to node ("/dev/loopN") when one is given.
+    explicit LoopDevice(const std::filesystem::path& image, std::filesystem::path mountPoint = {},
+                        const std::string& node = {});
     ~LoopDevice();
     LoopDevice(const LoopDevice&) = delete;
     LoopDevice& operator=(const LoopDevice&) = delete;
