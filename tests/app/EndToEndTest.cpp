@@ -92,7 +92,7 @@ protected:
             GTEST_SKIP() << "needs Xvfb and xdotool (scripts/install-deps.sh test installs them)";
         bin_.AddScript("diskutil", R"(echo "diskutil $*" >> ")" + (dir_ / "calls").string() +
                                        R"("
-cat <<'END'
+all() { cat <<'END'
    Device Identifier:        disk1
    Device Node:              /dev/disk1
    Volume Name:              Not applicable (no file system)
@@ -112,6 +112,9 @@ cat <<'END'
    Volume Name:              USB STICK
    Mounted:                  No
 END
+}
+# "info ID" describes that device alone.
+if [ "$2" = -all ]; then all; else all | awk -v id="$2" 'BEGIN { RS = "\\*+\n" } index($0, " " id "\n")'; fi
 )");
         bin_.AddScript("bless", R"(echo "bless $*" >> ")" + (dir_ / "calls").string() +
                                     R"("
