@@ -1,13 +1,13 @@
 #include "devices/mainWindow.h"
 
 #include "base/ShellWord.h"
+#include "core/Text.h"
 #include "devices/infoWindow.h"
 #include "devices/splash.h"
 #include "kit/MainMenuBar.h"
 #include "kit/WindowBuilding.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Shell.h"
-#include "runtime/Text.h"
 #include "scan/DeviceScan.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 #include "scan/DeviceScan.h"
 
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <functional>

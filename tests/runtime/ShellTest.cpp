@@ -1,6 +1,6 @@
 #include "TempFolder.h"
 
-#include "runtime/AppFolders.h"
+#include "core/AppFolders.h"
 #include "runtime/DesktopServices.h"
 #include "runtime/Shell.h"
 
