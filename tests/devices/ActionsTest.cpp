@@ -1,4 +1,5 @@
 #include "DeviceListFixture.h"
+#include "TempFolder.h"
 
 #include "core/Text.h"
 #include "runtime/Shell.h"
@@ -11,8 +12,6 @@
 #include <QTreeView>
 
 #include <filesystem>
-
-#include <unistd.h>
 
 namespace {
 
@@ -401,21 +400,15 @@ protected:
     void SetUp() override
     {
         ActionsTest::SetUp();
-        dir_ = fs::temp_directory_path() / ("tarnvik-quoting-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-        marker = dir_ / "MARKER";
+        ASSERT_FALSE(folder_.Path().empty());
+        marker = folder_.Path() / "MARKER";
         shell.Remove();
-    }
-    void TearDown() override
-    {
-        fs::remove_all(dir_);
-        ActionsTest::TearDown();
     }
 
     fs::path marker;
 
 private:
-    fs::path dir_;
+    TempFolder folder_;
 };
 
 TEST_F(RealShellQuotingTest, HostileIdentifiersRunNothing)
