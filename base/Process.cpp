@@ -79,10 +79,11 @@ bool MakePipe(Fd& readEnd, Fd& writeEnd, int& error)
 struct Stream {
     int fd;
     std::string* text;
+    int error = 0;  // errno of a read that failed
 };
 
 // Reads once, at most `most` bytes. Returns how many came, or 0 when the
-// stream has ended (end of file, or a broken pipe).
+// stream has ended: at its end of file, or when a read failed (s.error).
 std::size_t ReadSome(Stream& s, char* buffer, std::size_t most)
 {
     for (;;) {
@@ -93,6 +94,8 @@ std::size_t ReadSome(Stream& s, char* buffer, std::size_t most)
         }
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            s.error = errno;
         s.fd = -1;
         return 0;
     }
@@ -102,8 +105,10 @@ std::size_t ReadSome(Stream& s, char* buffer, std::size_t most)
 // on the other would never finish) until both end or the child exits. Once
 // it has exited, everything it wrote is in the pipes: take just that and
 // stop, for a background child it left behind may hold them open for ever.
-// Without an exit descriptor (exitFd < 0) it reads to the end.
-void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& err)
+// Without an exit descriptor (exitFd < 0) it reads to the end. Returns 0,
+// or the errno of a poll or read that failed: what came before it is kept,
+// the rest is not read.
+int Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& err)
 {
     Stream streams[2] = {{outFd, &out}, {errFd, &err}};
     std::vector<char> buffer(65536);
@@ -114,12 +119,13 @@ void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& er
         if (::poll(fds, 3, -1) < 0) {
             if (errno == EINTR)
                 continue;
-            err += std::string("Reading the command's output failed: ") + ErrnoText(errno) + "\n";
-            return;
+            return errno;
         }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].revents != 0)
                 ReadSome(streams[i], buffer.data(), buffer.size());
+            if (streams[i].error != 0)
+                return streams[i].error;
         }
         if (fds[2].revents == 0)
             continue;
@@ -136,9 +142,12 @@ void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& er
                     break;
                 left -= got;
             }
+            if (s.error != 0)
+                return s.error;
         }
-        return;
+        return 0;
     }
+    return 0;
 }
 
 // An ignored SIGCHLD, or SA_NOCLDWAIT, makes the kernel reap a child the
@@ -149,7 +158,8 @@ void Collect(int outFd, int errFd, int exitFd, std::string& out, std::string& er
 // the program would leave it alone, but has to be a copy of this process
 // (it cannot exec and still be waited for without SIGCHLD), which costs
 // milliseconds per command in a program of this size. A SIGCHLD handler that
-// reaps every child can still take the status; this program installs none.
+// reaps every child can still take the status first (the run then fails
+// with that cause); this program installs none.
 class ChildStatusKept {
 public:
     ChildStatusKept()
@@ -203,18 +213,45 @@ private:
     static inline struct sigaction keeping_ = {};
 };
 
-int WaitForChild(pid_t pid)
+// Waits until the child has ended and sets its status: its exit status, or
+// 128 + n when signal n ended it. A report that it stopped or went on is no
+// end. Returns 0, or the errno of a wait that failed (ECHILD when someone
+// else reaped it), leaving the status alone.
+int WaitForChild(pid_t pid, int& status)
 {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return 127;
+    for (;;) {
+        int wstatus = 0;
+        if (::waitpid(pid, &wstatus, 0) < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (WIFEXITED(wstatus)) {
+            status = WEXITSTATUS(wstatus);
+            return 0;
+        }
+        if (WIFSIGNALED(wstatus)) {
+            status = 128 + WTERMSIG(wstatus);
+            return 0;
+        }
     }
-    if (WIFEXITED(status))
-        return WEXITSTATUS(status);
-    if (WIFSIGNALED(status))
-        return 128 + WTERMSIG(status);
-    return 127;
+}
+
+// Whether posix_spawn's error says that the program itself cannot be run,
+// as a shell says "not found" (status 127), rather than that the system
+// could not start anything just now (out of processes or memory).
+bool ProgramCannotRun(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case ENOEXEC:
+    case ELOOP:
+    case ENAMETOOLONG:
+    case ETXTBSY: return true;
+    default: return false;
+    }
 }
 
 // posix_spawn attributes and file actions, released on every path.
@@ -277,22 +314,25 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
 {
     ProcessResult outcome;
     const std::string program = argv.empty() ? std::string() : argv[0];
-    const auto cannotStart = [&](const std::string& why) {
-        outcome.errorOutput = "Cannot start " + program + ": " + why + "\n";
-        outcome.status = 127;
+    // The cause goes on a line of its own after whatever the program wrote.
+    const auto failed = [&](int status, const std::string& text) {
+        if (!outcome.errorOutput.empty() && outcome.errorOutput.back() != '\n')
+            outcome.errorOutput += '\n';
+        outcome.errorOutput += text + "\n";
+        outcome.status = status;
         return outcome;
     };
     if (argv.empty())
-        return cannotStart("no program given");
+        return failed(127, "Cannot start : no program given");
 
     Fd outRead, outWrite, errRead, errWrite;
     int error = 0;
     if (!MakePipe(outRead, outWrite, error) || !MakePipe(errRead, errWrite, error))
-        return cannotStart(ErrnoText(error));
+        return failed(kRunFailed, "Cannot start " + program + ": " + ErrnoText(error));
 
     SpawnSetup setup;
     if (const int rc = PrepareSpawn(setup, outWrite.Get(), errWrite.Get()); rc != 0)
-        return cannotStart(ErrnoText(rc));
+        return failed(kRunFailed, "Cannot start " + program + ": " + ErrnoText(rc));
 
     const std::vector<char*> argp = ExecPointers(argv);
     const std::vector<char*> envp = ExecPointers(environment);
@@ -301,7 +341,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, program.c_str(), &setup.actions, &setup.attributes, argp.data(), envp.data());
     if (rc != 0)
-        return cannotStart(ErrnoText(rc));
+        return failed(ProgramCannotRun(rc) ? 127 : kRunFailed, "Cannot start " + program + ": " + ErrnoText(rc));
     // Readable once the child has exited. The child stays unreaped until
     // WaitForChild, so its id cannot have been reused. Without pidfds (before
     // Linux 5.3) the outputs are read to their end instead.
@@ -313,11 +353,17 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector
     outWrite.Close();
     errWrite.Close();
 
-    Collect(outRead.Get(), errRead.Get(), exitFd.Get(), outcome.output, outcome.errorOutput);
-    // A background child that writes on now finds the pipes closed.
+    const int readError = Collect(outRead.Get(), errRead.Get(), exitFd.Get(), outcome.output, outcome.errorOutput);
+    // A background child that writes on now finds the pipes closed, and so
+    // does the program when reading failed.
     outRead.Close();
     errRead.Close();
-    outcome.status = WaitForChild(pid);
+    // Waited for even then, so that it leaves no zombie behind.
+    const int waitError = WaitForChild(pid, outcome.status);
+    if (readError != 0)
+        failed(kRunFailed, "Reading the output of " + program + " failed: " + ErrnoText(readError));
+    if (waitError != 0)
+        failed(kRunFailed, "Waiting for " + program + " failed: " + ErrnoText(waitError));
     return outcome;
 }
 

@@ -7,9 +7,16 @@
 // pipes at once, wait for it. The windowing runtime's Shell and the disk-tool
 // stand-ins both run programs through it.
 
+// The status when the runner itself failed rather than the program: it could
+// not make the pipes, read the output or learn how the program ended. No
+// program exits with it; errorOutput ends with the cause.
+inline constexpr int kRunFailed = -1;
+
 // What a program left behind.
 struct ProcessResult {
-    int status = 0;  // the exit status; 128 + n when ended by signal n; 127 when it could not start
+    // The exit status; 128 + n when ended by signal n; 127 when the program
+    // could not be started (missing, not executable); kRunFailed.
+    int status = 0;
     std::string output;
     std::string errorOutput;
 };
@@ -22,7 +29,10 @@ inline constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin"
 // of any size neither deadlock nor get cut. It returns once the program has
 // exited and what it wrote is read; a background child it leaves holding
 // the pipes is not waited for, and what that child writes later is lost.
-// The status is the program's own also when this process ignores SIGCHLD.
+// A program that is stopped is waited for until it ends. The status is the
+// program's own also when this process ignores SIGCHLD; when a handler of
+// this process reaps the program first, the status is lost and the result
+// is kRunFailed.
 // The child gets no other descriptor of this process and default signal
 // handling.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& environment);

@@ -1,6 +1,7 @@
 #include "devices/mainWindow.h"
 
 #include "base/ShellWord.h"
+#include "core/Text.h"
 #include "devices/infoWindow.h"
 #include "devices/splash.h"
 #include "kit/MainMenuBar.h"
@@ -8,7 +9,6 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Pause.h"
 #include "runtime/Shell.h"
-#include "runtime/Text.h"
 #include "scan/DeviceScan.h"
 
 #include <optional>

@@ -1,6 +1,6 @@
 #include "kit/Layouts.h"
 
-#include "runtime/RuntimeException.h"
+#include "core/RuntimeException.h"
 
 #include <string>
 

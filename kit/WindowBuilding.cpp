@@ -1,6 +1,6 @@
 #include "kit/WindowBuilding.h"
 
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 std::string WindowClassOf(const Window& window)
 {

@@ -1,11 +1,11 @@
 #include "runtime/Application.h"
 
+#include "core/Text.h"
+#include "core/UIThread.h"
 #include "runtime/Handlers.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
-#include "runtime/Text.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 #include "runtime/Window.h"
 #include "runtime/WindowRegistry.h"
 

@@ -1,7 +1,7 @@
 #include "runtime/Canvas.h"
 
+#include "core/UIThread.h"
 #include "runtime/Picture.h"
-#include "runtime/UIThread.h"
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/NativePicture.h"
 #include "runtime/internal/QtValues.h"

@@ -1,8 +1,8 @@
 #include "runtime/Control.h"
 
+#include "core/Text.h"
+#include "core/UIThread.h"
 #include "runtime/Handlers.h"
-#include "runtime/Text.h"
-#include "runtime/UIThread.h"
 #include "runtime/Window.h"
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/NativeWindow.h"

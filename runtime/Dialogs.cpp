@@ -1,8 +1,8 @@
 #include "runtime/Dialogs.h"
 
+#include "core/UIThread.h"
 #include "runtime/DesktopServices.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 
 void MsgBox(const std::string& text)
 {

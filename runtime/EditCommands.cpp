@@ -1,6 +1,6 @@
 #include "runtime/internal/EditCommands.h"
 
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 #include <QApplication>
 #include <QClipboard>

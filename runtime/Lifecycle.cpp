@@ -1,12 +1,12 @@
 #include "runtime/Lifecycle.h"
 
+#include "core/UIThread.h"
 #include "runtime/Application.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Handlers.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Shell.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 #include "runtime/Window.h"
 #include "runtime/internal/ProgramName.h"
 #include "runtime/internal/QtValues.h"

@@ -1,7 +1,7 @@
 #include "runtime/Listbox.h"
 
-#include "runtime/Text.h"
-#include "runtime/UIThread.h"
+#include "core/Text.h"
+#include "core/UIThread.h"
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/QtValues.h"
 

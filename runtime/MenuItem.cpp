@@ -1,10 +1,10 @@
 #include "runtime/MenuItem.h"
 
+#include "core/Text.h"
+#include "core/UIThread.h"
 #include "runtime/Application.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/RuntimeObject.h"
-#include "runtime/Text.h"
-#include "runtime/UIThread.h"
 #include "runtime/internal/EditCommands.h"
 #include "runtime/internal/NativeMenus.h"
 #include "runtime/internal/QtValues.h"

@@ -1,7 +1,7 @@
 #include "runtime/internal/NativeMenus.h"
 
+#include "core/Text.h"
 #include "runtime/Handlers.h"
-#include "runtime/Text.h"
 #include "runtime/internal/EditCommands.h"
 #include "runtime/internal/ProgramName.h"
 #include "runtime/internal/QtValues.h"

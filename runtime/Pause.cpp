@@ -1,7 +1,7 @@
 #include "runtime/Pause.h"
 
+#include "core/UIThread.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
 #include "runtime/Picture.h"
 
-#include "runtime/AppFolders.h"
+#include "core/AppFolders.h"
+#include "core/UIThread.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 #include "runtime/internal/NativePicture.h"
 #include "runtime/internal/QtValues.h"
 

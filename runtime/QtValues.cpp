@@ -1,7 +1,7 @@
 #include "runtime/internal/QtValues.h"
 
-#include "runtime/PropertyHolder.h"
-#include "runtime/Text.h"
+#include "core/PropertyHolder.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/RuntimeException.h"
+#include "core/RuntimeException.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "runtime/Shell.h"
 
 #include "base/Process.h"
-#include "runtime/AppFolders.h"
+#include "core/AppFolders.h"
 #include "runtime/DesktopServices.h"
 
 #include <optional>

@@ -19,8 +19,10 @@ public:
     const std::string& ErrorOutput() const { return errorOutput_; }
     // Exit status of the line as the shell reports it (for a pipeline, that of
     // its last command); 127 when the shell finds no such command, 128 + n when
-    // the shell itself was ended by signal n. When the shell cannot be started
-    // at all it is 127 too, and ErrorOutput says why.
+    // the shell itself was ended by signal n. When the shell cannot be run at
+    // all it is 127 too, and ErrorOutput says why. When running the line failed
+    // here rather than in the command (no pipes, its output or its end could
+    // not be read), it is kRunFailed and ErrorOutput ends with the cause.
     int ErrorCode() const { return errorCode_; }
 
 private:

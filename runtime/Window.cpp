@@ -1,12 +1,12 @@
 #include "runtime/Window.h"
 
+#include "core/UIThread.h"
 #include "runtime/Application.h"
 #include "runtime/Control.h"
 #include "runtime/Handlers.h"
 #include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Trace.h"
-#include "runtime/UIThread.h"
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/NativeMenus.h"
 #include "runtime/internal/NativeWindow.h"

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/PropertyHolder.h"
 #include "runtime/Events.h"
-#include "runtime/PropertyHolder.h"
 #include "runtime/RuntimeObject.h"
 #include "runtime/WindowRegistry.h"
 

@@ -1,6 +1,6 @@
 #include "runtime/WindowRegistry.h"
 
-#include "runtime/UIThread.h"
+#include "core/UIThread.h"
 #include "runtime/Window.h"
 #include "runtime/internal/Registry.h"
 

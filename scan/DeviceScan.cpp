@@ -2,7 +2,7 @@
 
 #include "base/ShellWord.h"
 #include "base/TextLines.h"
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 #include <algorithm>
 #include <array>

@@ -10,14 +10,23 @@ cd "$(dirname "$0")/.."
 # folder: the folders it may include (resources holds generated data headers).
 declare -A allowed=(
   [base]=""
-  [runtime]="base"
+  [core]="base"
+  [runtime]="core base"
   [platform]="base"
-  [tools]="runtime base"
-  [kit]="runtime base resources"
-  [scan]="runtime base"
-  [devices]="kit scan runtime base resources"
-  [about]="kit runtime base resources"
-  [app]="devices about kit runtime base resources"
+  [tools]="core base"
+  [kit]="runtime core base resources"
+  [scan]="core base"
+  [devices]="kit scan runtime core base resources"
+  [about]="kit runtime core base resources"
+  [app]="devices about kit runtime core base resources"
+)
+# Why a folder's list is as short as it is, said with each refusal.
+declare -A why=(
+  [base]="the lowest layer, below everything else"
+  [core]="the core below the windowing runtime, with no toolkit"
+  [platform]="the disk-tool stand-ins are programs of their own, apart from the application"
+  [tools]="the layout compiler runs at build time, with no toolkit"
+  [scan]="the scan core is built and tested with no toolkit and no windows"
 )
 
 status=0
@@ -33,6 +42,8 @@ for folder in "${!allowed[@]}"; do
     echo "$folder $target" >>"$edges"
     if [[ " ${allowed[$folder]} " != *" $target "* ]]; then
       echo "$file: $folder/ may not include $target/: $line"
+      only=$(sed -E 's@([^ ]+)@\1/@g' <<<"${allowed[$folder]}")
+      echo "  $folder/ may include only ${only:-itself}${why[$folder]:+: ${why[$folder]}}"
       status=1
     fi
   done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$folder" --include='*.h' --include='*.cpp' || true)

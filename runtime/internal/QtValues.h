@@ -2,7 +2,7 @@
 
 // The runtime's values as Qt takes them. Only runtime/*.cpp include this header.
 
-#include "runtime/Color.h"
+#include "core/Color.h"
 
 #include <QColor>
 #include <QFont>

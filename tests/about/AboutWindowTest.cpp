@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "TempFolder.h"
 
 #include "about/aboutWindow.h"
 #include "app/App.h"
@@ -15,8 +16,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -277,11 +276,9 @@ TEST_F(AboutWindowTest, AfterAnyCloseTheNextAboutBuildsANewWindowWithAPlainLink)
 
 TEST_F(AboutWindowTest, WithoutPicturesTheWindowStillOpensWithAllSevenControls)
 {
-    char pattern[] = "/tmp/tarnvik-about-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string empty = pattern;
-    const std::shared_ptr<void> removeFolder(nullptr, [&](void*) { std::filesystem::remove_all(empty); });
-    AppFolders::OverrideResources(empty);
+    const TempFolder empty;
+    ASSERT_FALSE(empty.Path().empty());
+    AppFolders::OverrideResources(empty.Path());
 
     std::shared_ptr<aboutWindow> window = ChooseAbout();
     ASSERT_NE(window, nullptr);

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/Text.h"
 #include "kit/MainMenuBar.h"
 #include "runtime/RuntimeObject.h"
-#include "runtime/Text.h"
 
 #include <memory>
 #include <string_view>

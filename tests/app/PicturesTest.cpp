@@ -1,6 +1,6 @@
 #include "AppFixture.h"
+#include "TempFolder.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -12,22 +12,16 @@ protected:
     void SetUp() override
     {
         AppTest::SetUp();
-        char pattern[] = "/tmp/tarnvik-pictures-XXXXXX";
-        folder = mkdtemp(pattern);
-        AppFolders::OverrideResources(folder);
-    }
-    void TearDown() override
-    {
-        AppTest::TearDown();
-        fs::remove_all(folder);
+        ASSERT_FALSE(folder.Path().empty());
+        AppFolders::OverrideResources(folder.Path());
     }
     void Provide(const std::string& name)
     {
         fs::copy_file(fs::path(TARNVIK_SOURCE_DIR) / "resources/pictures" / (name + ".png"),
-                      fs::path(folder) / (name + ".png"), fs::copy_options::overwrite_existing);
+                      folder.Path() / (name + ".png"), fs::copy_options::overwrite_existing);
     }
 
-    std::string folder;
+    TempFolder folder;
 };
 
 TEST_F(PicturesTest, AMissingPictureIsTriedAgainAndALoadedOneIsKept)
@@ -39,7 +33,7 @@ TEST_F(PicturesTest, AMissingPictureIsTriedAgainAndALoadedOneIsKept)
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->Width(), 191);
     EXPECT_EQ(first->Height(), 181);
-    fs::remove(fs::path(folder) / "Tarnvikicon.png");
+    fs::remove(folder.Path() / "Tarnvikicon.png");
     EXPECT_EQ(Tarnvikicon(), first) << "kept once loaded, the same object";
 }
 

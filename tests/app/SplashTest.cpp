@@ -1,15 +1,13 @@
 #include "AppFixture.h"
+#include "TempFolder.h"
 
 #include "app/App.h"
 #include "devices/mainWindow.h"
 #include "devices/splash.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The start-up as the runtime runs it: the application's Open event, then
 // the late start-up callback, with the scan's queries scripted.
@@ -121,14 +119,13 @@ TEST_F(SplashHandover, ShowsItsIconNameVersionAndMessage)
 
 TEST_F(SplashHandover, AMissingIconLeavesTheCanvasBlank)
 {
-    char pattern[] = "/tmp/tarnvik-no-pictures-XXXXXX";
-    const std::string empty = mkdtemp(pattern);
-    AppFolders::OverrideResources(empty);
+    const TempFolder empty;
+    ASSERT_FALSE(empty.Path().empty());
+    AppFolders::OverrideResources(empty.Path());
     std::shared_ptr<splash> window = splash::Instance();
     EXPECT_EQ(window->Canvas1()->Backdrop(), nullptr);
     EXPECT_EQ(window->Label1()->Text(), "Tarnvik");
     EXPECT_EQ(window->Controls().size(), 4u);
-    fs::remove_all(empty);
 }
 
 }  // namespace

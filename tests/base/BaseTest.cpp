@@ -1,11 +1,23 @@
+#include "TempFolder.h"
+
 #include "base/Process.h"
 #include "base/ShellWord.h"
 #include "base/TextLines.h"
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -54,6 +66,120 @@ TEST(RunProcess, AProgramThatCannotStartGives127AndSaysWhy)
         EXPECT_EQ(r.output, "") << c.errorOutput;
         EXPECT_EQ(r.errorOutput, c.errorOutput);
     }
+}
+
+using namespace std::chrono_literals;
+
+// Calls until it returns true or the time is up; says which.
+template <typename Condition>
+bool WaitUntil(Condition condition)
+{
+    const auto deadline = std::chrono::steady_clock::now() + 20s * TARNVIK_SLOWDOWN;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+// The state letter of a process in /proc ('T' when stopped), or 0.
+char ProcessState(pid_t pid)
+{
+    std::string stat;
+    std::getline(std::ifstream("/proc/" + std::to_string(pid) + "/stat"), stat);
+    const size_t name = stat.rfind(')');
+    return name == std::string::npos || name + 2 >= stat.size() ? 0 : stat[name + 2];
+}
+
+// A program that stops is not at its end: it is waited for until it goes on
+// and ends, and its own status comes back.
+TEST(RunProcess, AStoppedProgramIsWaitedForUntilItEnds)
+{
+    TempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::filesystem::path pidFile = folder.Path() / "pid";
+    std::atomic<bool> seenStopped{false};
+    std::thread resumer([&] {
+        pid_t pid = 0;
+        seenStopped = WaitUntil([&] {
+            if (pid <= 0)
+                std::ifstream(pidFile) >> pid;
+            return pid > 0 && ProcessState(pid) == 'T';
+        });
+        if (pid > 0)
+            ::kill(pid, SIGCONT);
+    });
+    // Its outputs closed first, the runner is already waiting for its end
+    // while it is stopped.
+    const ProcessResult r = RunProcess(
+        {"/bin/sh", "-c",
+         "echo before; echo $$ >" + ShellWord(pidFile.string()) + "; exec >/dev/null 2>&1; kill -STOP $$; exit 3"});
+    resumer.join();
+    EXPECT_TRUE(seenStopped);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.output, "before\n");
+    EXPECT_EQ(r.errorOutput, "");
+}
+
+// A SIGCHLD handler of this process that reaps every child takes the
+// program's status first: the run has failed, and says how, instead of
+// claiming a status it never saw.
+TEST(RunProcess, AProgramReapedElsewhereIsARunnerFailureWithTheCause)
+{
+    struct sigaction reapAll = {};
+    reapAll.sa_handler = [](int) {
+        const int saved = errno;
+        while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+        }
+        errno = saved;
+    };
+    sigemptyset(&reapAll.sa_mask);
+    struct sigaction saved = {};
+    ASSERT_EQ(sigaction(SIGCHLD, &reapAll, &saved), 0);
+    // The background sleep keeps the outputs open past the shell's end, so
+    // the runner learns of that end from the exit itself, as the handler does.
+    const ProcessResult r = RunProcess({"/bin/sh", "-c", "sleep 1 & echo out; exit 0"});
+    sigaction(SIGCHLD, &saved, nullptr);
+
+    EXPECT_EQ(r.status, kRunFailed);
+    EXPECT_EQ(r.output, "out\n");
+    EXPECT_EQ(r.errorOutput, "Waiting for /bin/sh failed: No child processes\n");
+}
+
+// Reading the output fails halfway (poll refuses to watch more descriptors
+// than the process may have, and the limit drops to two while the program
+// runs): the run has failed, though the program itself would end with 0.
+TEST(RunProcess, AFailedReadOfTheOutputIsARunnerFailureWithTheCause)
+{
+    // One run first, so that what only a first run does is done before the limit.
+    ASSERT_EQ(RunProcess({"/bin/sh", "-c", "true"}).status, 0);
+    TempFolder folder;
+    ASSERT_FALSE(folder.Path().empty());
+    const std::filesystem::path started = folder.Path() / "started";
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    ProcessResult r;
+    {
+        std::thread lower([&] {
+            if (!WaitUntil([&] { return std::filesystem::exists(started); }))
+                return;
+            rlimit tight = saved;
+            tight.rlim_cur = 2;
+            setrlimit(RLIMIT_NOFILE, &tight);
+        });
+        // It writes on until its output is closed, then ends with 0; or gives
+        // up after 30 seconds.
+        r = RunProcess({"/bin/sh", "-c",
+                        "trap 'exit 0' PIPE; echo partial; : >" + ShellWord(started.string()) +
+                            "; i=0; while [ $i -lt 300 ]; do echo more; sleep 0.1; i=$((i + 1)); done"});
+        lower.join();
+        setrlimit(RLIMIT_NOFILE, &saved);
+    }
+    EXPECT_EQ(r.status, kRunFailed);
+    EXPECT_EQ(r.errorOutput, "Reading the output of /bin/sh failed: Invalid argument\n");
+    EXPECT_EQ(r.output.substr(0, r.output.find("more")).find_first_not_of("partial\n"), std::string::npos)
+        << "what came before the failure is kept: " << r.output;
 }
 
 TEST(SplitLines, GivesTheLinesWithoutTheirBreaks)

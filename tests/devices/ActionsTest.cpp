@@ -1,7 +1,7 @@
 #include "DeviceListFixture.h"
 
+#include "core/Text.h"
 #include "runtime/Shell.h"
-#include "runtime/Text.h"
 #include "runtime/internal/NativeControl.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 #include "TraceRecord.h"
 
 #include "app/Startup.h"
+#include "core/AppFolders.h"
 #include "kit/MainMenuBar.h"
 #include "kit/Pictures.h"
-#include "runtime/AppFolders.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "RuntimeReset.h"
 #include "TestDesktop.h"
 
-#include "runtime/PropertyBlock.h"
+#include "core/PropertyBlock.h"
 #include "runtime/Runtime.h"
 
 #include <gtest/gtest.h>

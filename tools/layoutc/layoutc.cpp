@@ -15,9 +15,9 @@
 // `Name "text"` per line; ${Name} inside any text is replaced by it, and the
 // definitions are also written as constants to a header (--header).
 
-#include "runtime/PropertyBlock.h"
-#include "runtime/RuntimeException.h"
-#include "runtime/Text.h"
+#include "core/PropertyBlock.h"
+#include "core/RuntimeException.h"
+#include "core/Text.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "runtime/PropertyHolder.h"
+#include "core/PropertyHolder.h"
 
-#include "runtime/RuntimeException.h"
-#include "runtime/UIThread.h"
+#include "core/RuntimeException.h"
+#include "core/UIThread.h"
 
 namespace {
 

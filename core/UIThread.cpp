@@ -1,6 +1,6 @@
-#include "runtime/UIThread.h"
+#include "core/UIThread.h"
 
-#include "runtime/RuntimeException.h"
+#include "core/RuntimeException.h"
 
 #include <atomic>
 #include <thread>

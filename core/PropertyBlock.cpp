@@ -1,7 +1,7 @@
-#include "runtime/PropertyBlock.h"
+#include "core/PropertyBlock.h"
 
-#include "runtime/RuntimeException.h"
-#include "runtime/Text.h"
+#include "core/RuntimeException.h"
+#include "core/Text.h"
 
 #include <bit>
 #include <cmath>

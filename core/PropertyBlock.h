@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/Color.h"
+#include "core/Color.h"
 
 #include <cstdint>
 #include <string>

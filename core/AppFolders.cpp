@@ -1,4 +1,4 @@
-#include "runtime/AppFolders.h"
+#include "core/AppFolders.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,5 @@
-#include "runtime/PropertyHolder.h"
-#include "runtime/RuntimeException.h"
+#include "core/PropertyHolder.h"
+#include "core/RuntimeException.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/PropertyBlock.h"
+#include "core/PropertyBlock.h"
 
 #include <map>
 #include <string>

@@ -1,4 +1,4 @@
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "runtime/PropertyBlock.h"
+#include "core/PropertyBlock.h"
 
-#include "runtime/Text.h"
+#include "core/Text.h"
 
 // The property lists of the runtime's classes. A block's key takes its type
 // from here; blocks may spell a name in another case (MacProcID, Multiline).
