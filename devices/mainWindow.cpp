@@ -139,10 +139,12 @@ void ChangeMountedState(const std::string& commandPrefix, const std::string& ide
 }
 
 // The outputs of a scan's queries in order, up to the first that failed,
-// and the status it failed with (0 when none did).
+// and the status it failed with (0 when none did) with the runner's cause
+// when the runner itself failed.
 struct QueryOutputs {
     std::vector<std::string> texts;
     int failure = 0;
+    std::string runnerFailure;
 };
 
 QueryOutputs RunQueries(Shell& shell)
@@ -152,6 +154,8 @@ QueryOutputs RunQueries(Shell& shell)
         shell.Execute(query);
         if (shell.ErrorCode() != 0) {
             outputs.failure = shell.ErrorCode();
+            if (shell.ErrorCode() == kRunFailed)
+                outputs.runnerFailure = Trim(shell.ErrorOutput());
             break;
         }
         outputs.texts.push_back(shell.Result());
@@ -491,7 +495,8 @@ void mainWindow::checkForDevices()
     }
 
     if (outputs.failure != 0)
-        MsgBox("Error code: " + Str(outputs.failure));
+        MsgBox("Error code: " + Str(outputs.failure) +
+               (outputs.runnerFailure.empty() ? "" : EndOfLine() + EndOfLine() + outputs.runnerFailure));
     else if (!pairUp)
         MsgBox(MismatchMessage(outputs.texts));
 }

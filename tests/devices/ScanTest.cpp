@@ -213,6 +213,20 @@ TEST_F(ScanTest, TenThousandEntriesKeepTheirRowsInOrder)
         EXPECT_EQ(row.identifier, "disk" + row.name.substr(6) + "s1") << "a row keeps its own device";
 }
 
+// When running a query failed here rather than in the tool, the message
+// says why after the status.
+TEST_F(ScanTest, ARunnerFailureShowsItsCause)
+{
+    AnswerRows({{"MyDisk", "disk2s1", "No"}});
+    Main();
+    shell.Answer(kNodesQuery, "", kRunFailed, "partial\nReading the output of /bin/sh failed: Invalid argument\n");
+
+    Main()->scanBtn()->Push();
+
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Error code: -1\n\npartial\nReading the output of /bin/sh failed: Invalid argument"});
+}
+
 // What arrived before a failed query is listed only when it pairs up.
 TEST_F(ScanTest, AFailedQueryListsTheEarlierOutputsOnlyWhenTheyPairUp)
 {
