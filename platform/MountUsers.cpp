@@ -14,10 +14,12 @@ namespace fs = std::filesystem;
 namespace {
 
 // The mount a path leads to, following the links of /proc to what they stand for.
+// A network or FUSE file system is not asked: a hung server must not hang the unmount.
 std::optional<int> MountIdOf(const fs::path& path)
 {
     struct statx info {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_MNT_ID, &info) != 0 || !(info.stx_mask & STATX_MNT_ID))
+    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_DONT_SYNC, STATX_MNT_ID, &info) != 0 ||
+        !(info.stx_mask & STATX_MNT_ID))
         return std::nullopt;
     return static_cast<int>(info.stx_mnt_id);
 }

@@ -8,15 +8,12 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <memory>
 
