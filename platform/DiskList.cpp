@@ -66,14 +66,7 @@ const DiskEntry* DiskList::LoadOne(std::string_view id)
 void DiskList::LoadMountState()
 {
     probed_.assign(entries_.size(), false);
-    // Without a mountinfo every device reads as not mounted, which is the best answer left.
-    mounts_.LoadMountInfo(root_.Path("/proc/self/mountinfo"));
-    mounts_.ResolveSources([this](std::string_view source) -> std::optional<DeviceNumber> {
-        if (const DiskEntry* entry = ByNodePath(source))
-            return entry->device;
-        return BlockDeviceAt(root_, source);
-    });
-    mounts_.LoadSwaps(root_.Path("/proc/swaps"));
+    mounts_ = CurrentMounts();
     activeSwaps_.clear();
     for (const auto& source : mounts_.SwapSources())
         if (const DiskEntry* entry = ByNodePath(source))
@@ -81,6 +74,20 @@ void DiskList::LoadMountState()
 
     for (auto& entry : entries_)
         ApplyMountState(entry);
+}
+
+MountTable DiskList::CurrentMounts() const
+{
+    MountTable mounts;
+    // Without a mountinfo every device reads as not mounted, which is the best answer left.
+    mounts.LoadMountInfo(root_.Path("/proc/self/mountinfo"));
+    mounts.ResolveSources([this](std::string_view source) -> std::optional<DeviceNumber> {
+        if (const DiskEntry* entry = ByNodePath(source))
+            return entry->device;
+        return BlockDeviceAt(root_, source);
+    });
+    mounts.LoadSwaps(root_.Path("/proc/swaps"));
+    return mounts;
 }
 
 void DiskList::ProbeAll()

@@ -37,6 +37,8 @@ public:
     // The node a device is read and mounted through.
     std::filesystem::path NodePath(const DiskEntry& entry) const;
     const MountTable& Mounts() const { return mounts_; }
+    // The mount tables read afresh, as loading reads them; Mounts() stays as it was.
+    MountTable CurrentMounts() const;
     // The device the file system on "/" lives on; nullopt when it is not on one.
     std::optional<DeviceNumber> SystemDevice() const;
     const std::string& Error() const { return error_; }

@@ -1,14 +1,17 @@
 #include "platform/MountPointPlanner.h"
 
 #include "platform/EntryFormatter.h"
+#include "platform/TextFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -37,38 +40,57 @@ std::string CutTo(std::string text, size_t limit)
     return text;
 }
 
-// Whether the open folder holds nothing but "." and "..".
-bool IsEmptyFolder(int fd)
+// A folder's identity: device, inode and change time. Each made folder gets a
+// new one, even where an inode number comes back, and a mount on top hides it.
+std::string RecordName(const struct statx& info)
 {
-    int copy = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* dir = copy >= 0 ? ::fdopendir(copy) : nullptr;
-    if (!dir) {
-        if (copy >= 0)
-            ::close(copy);
-        return false;
-    }
-    bool empty = true;
-    while (const dirent* item = ::readdir(dir)) {
-        if (std::strcmp(item->d_name, ".") != 0 && std::strcmp(item->d_name, "..") != 0) {
-            empty = false;
-            break;
-        }
-    }
-    ::closedir(dir);
-    return empty;
+    return std::to_string(info.stx_dev_major) + "." + std::to_string(info.stx_dev_minor) + "-" +
+           std::to_string(info.stx_ino) + "-" + std::to_string(info.stx_ctime.tv_sec) + "." +
+           std::to_string(info.stx_ctime.tv_nsec);
 }
 
-// A mount's root lies on another device than the folder it is mounted in,
-// or says so itself.
-bool IsMountRoot(int fd, int parentFd)
+bool StatFolder(int at, const char* path, int flags, struct statx& info)
+{
+    return ::statx(at, path, flags | AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS, &info) == 0;
+}
+
+// Whether something is mounted on path: the kernel says so, or the folder
+// lies on another device than its parent.
+bool IsMountRoot(const fs::path& path, const struct statx& info)
+{
+    if (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT)
+        return (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
+    struct statx parent {};
+    return !StatFolder(AT_FDCWD, path.parent_path().c_str(), 0, parent) || parent.stx_dev_major != info.stx_dev_major ||
+           parent.stx_dev_minor != info.stx_dev_minor;
+}
+
+// Removes the folder a record names when it is still the one recorded and
+// nothing is mounted on it, and then the record; drops a record whose
+// folder is gone or was replaced.
+void Settle(int records, const std::string& recordName, const fs::path& path)
 {
     struct statx info {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &info) == 0 &&
-        (info.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT))
-        return (info.stx_attributes & STATX_ATTR_MOUNT_ROOT) != 0;
-    struct stat own {
-    }, parent{};
-    return ::fstat(fd, &own) != 0 || ::fstat(parentFd, &parent) != 0 || own.st_dev != parent.st_dev;
+    if (!StatFolder(AT_FDCWD, path.c_str(), 0, info)) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            ::unlinkat(records, recordName.c_str(), 0);
+        return;
+    }
+    if (IsMountRoot(path, info))
+        return;
+    // rmdir leaves a folder that holds anything; what was put there is not ours to throw away.
+    if (RecordName(info) != recordName || ::rmdir(path.c_str()) == 0 || errno == ENOTEMPTY || errno == EEXIST)
+        ::unlinkat(records, recordName.c_str(), 0);
+}
+
+std::optional<std::string> ReadRecord(int records, const std::string& recordName)
+{
+    int fd = ::openat(records, recordName.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    auto text = TextFile::ReadFrom(fd);
+    ::close(fd);
+    return text;
 }
 
 }  // namespace
@@ -87,72 +109,140 @@ std::string MountPointPlanner::DirectoryName(std::string_view volumeName)
     return name.empty() ? "Untitled" : name;
 }
 
-bool MountPointPlanner::InUse(const fs::path& directory, const MountTable& mounts)
+MountPointPlanner::MountPointPlanner(fs::path media, fs::path records)
+    : media_(std::move(media)), records_(std::move(records))
 {
-    std::error_code error;
-    auto status = fs::symlink_status(directory, error);
-    if (error || !fs::exists(status))
-        return false;
-    if (!fs::is_directory(status))
-        return true;
-    if (mounts.MountAt(directory.string()))
-        return true;
-    return !fs::is_empty(directory, error) || error;
 }
 
-std::optional<fs::path> MountPointPlanner::Choose(const fs::path& media, std::string_view volumeName,
-                                                  const MountTable& mounts)
+int MountPointPlanner::OpenRecords(bool create) const
 {
-    std::string name = DirectoryName(volumeName);
-    for (int n = 0; n < kNames; ++n) {
-        fs::path candidate = media / (n == 0 ? name : name + " " + std::to_string(n));
-        if (!InUse(candidate, mounts))
-            return candidate;
+    if (create) {
+        ::mkdir(records_.parent_path().c_str(), 0700);
+        ::mkdir(records_.c_str(), 0700);
     }
-    return std::nullopt;
+    int fd = ::open(records_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat info {};
+    // Only a folder of our own that nobody else can write to tells which folders are ours.
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 022))) {
+        ::close(fd);
+        errno = EPERM;
+        return -1;
+    }
+    return fd;
 }
 
-MountPointPlanner::Claim MountPointPlanner::ClaimFolder(const fs::path& media, const std::string& name,
-                                                        const MountTable& mounts)
+MountPointPlanner::Lock::Lock(const MountPointPlanner& planner) : fd_(planner.OpenRecords(true))
 {
-    Claim claim;
-    const std::string shown = EntryFormatter::Sanitize((media / name).string());
-    int parent = ::open(media.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ >= 0)
+        ::flock(fd_, LOCK_EX);
+}
+
+MountPointPlanner::Lock::~Lock()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
+{
+    Folder folder;
+    std::error_code ignored;
+    fs::create_directories(media_, ignored);
+    int records = OpenRecords(true);
+    if (records < 0) {
+        folder.error = "cannot keep a record of its folder in " + EntryFormatter::Sanitize(records_.string()) + ": " +
+                       std::strerror(errno);
+        return folder;
+    }
+    int parent = ::open(media_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0) {
-        claim.error = "cannot open " + EntryFormatter::Sanitize(media.string()) + ": " + std::strerror(errno);
-        return claim;
+        folder.error = "cannot open " + EntryFormatter::Sanitize(media_.string()) + ": " + std::strerror(errno);
+        ::close(records);
+        return folder;
     }
-    claim.created = ::mkdirat(parent, name.c_str(), 0700) == 0;
-    if (!claim.created && errno != EEXIST) {
-        claim.error = "cannot create " + shown + ": " + std::strerror(errno);
-        ::close(parent);
-        return claim;
+    const std::string base = DirectoryName(volumeName);
+    std::string name;
+    bool made = false;
+    for (int n = 0; n < kNames && !made && folder.error.empty(); ++n) {
+        name = n == 0 ? base : base + " " + std::to_string(n);
+        // Made with no access for others until it is set up; whatever exists already is someone else's.
+        made = ::mkdirat(parent, name.c_str(), 0700) == 0;
+        if (!made && errno != EEXIST)
+            folder.error =
+                "cannot create " + EntryFormatter::Sanitize((media_ / name).string()) + ": " + std::strerror(errno);
     }
-    claim.fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (claim.fd < 0) {
-        int why = errno;
-        struct stat info {};
-        bool link = ::fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-        claim.error = shown + (link             ? " is a symlink"
-                               : why == ENOTDIR ? " is not a folder"
-                                                : std::string(": ") + std::strerror(why));
-    } else if (claim.created) {
-        // Made with no access for others until it is set up; the umask has no say in the end result.
-        if ((::geteuid() == 0 && ::fchown(claim.fd, 0, 0) != 0) || ::fchmod(claim.fd, 0755) != 0)
-            claim.error = "cannot set up " + shown + ": " + std::strerror(errno);
-    } else if (!IsEmptyFolder(claim.fd)) {
-        claim.error = shown + " is not empty";
-    } else if (IsMountRoot(claim.fd, parent) || mounts.MountAt((media / name).string())) {
-        claim.error = shown + " is already a mount point";
-    }
-    if (!claim.error.empty()) {
-        if (claim.fd >= 0)
-            ::close(claim.fd);
-        claim.fd = -1;
-        if (claim.created)
+    if (!made && folder.error.empty())
+        folder.error = "no free folder for it in " + EntryFormatter::Sanitize(media_.string()) + " (" + base +
+                       " and its " + std::to_string(kNames - 1) + " numbered names are taken)";
+    if (made) {
+        folder.path = media_ / name;
+        const std::string shown = EntryFormatter::Sanitize(folder.path.string());
+        const std::string text = folder.path.string();
+        struct statx info {};
+        folder.fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder.fd < 0)
+            folder.error = "cannot open " + shown + ": " + std::strerror(errno);
+        // The umask has no say in the end result.
+        else if ((::geteuid() == 0 && ::fchown(folder.fd, 0, 0) != 0) || ::fchmod(folder.fd, 0755) != 0)
+            folder.error = "cannot set up " + shown + ": " + std::strerror(errno);
+        else if (!StatFolder(folder.fd, "", AT_EMPTY_PATH, info))
+            folder.error = "cannot read " + shown + ": " + std::strerror(errno);
+        else {
+            const std::string recordName = RecordName(info);
+            int fd = ::openat(records, recordName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+            bool written = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+            int why = errno;
+            if (fd >= 0)
+                ::close(fd);
+            if (!written) {
+                ::unlinkat(records, recordName.c_str(), 0);
+                folder.error = "cannot keep a record of " + shown + " in " +
+                               EntryFormatter::Sanitize(records_.string()) + ": " + std::strerror(why);
+            }
+        }
+        if (!folder.error.empty()) {
+            if (folder.fd >= 0)
+                ::close(folder.fd);
+            folder.fd = -1;
             ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
-        claim.created = false;
+        }
     }
     ::close(parent);
-    return claim;
+    ::close(records);
+    return folder;
+}
+
+void MountPointPlanner::Remove(const fs::path& folder)
+{
+    struct statx info {};
+    int records = OpenRecords(false);
+    if (records < 0)
+        return;
+    if (StatFolder(AT_FDCWD, folder.c_str(), 0, info)) {
+        const std::string recordName = RecordName(info);
+        if (ReadRecord(records, recordName) == folder.string())
+            Settle(records, recordName, folder);
+    }
+    ::close(records);
+}
+
+void MountPointPlanner::Tidy()
+{
+    int records = OpenRecords(false);
+    int listed = records < 0 ? -1 : ::openat(records, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+    if (dir) {
+        std::vector<std::string> names;
+        while (const dirent* item = ::readdir(dir))
+            if (item->d_name[0] != '.')
+                names.emplace_back(item->d_name);
+        ::closedir(dir);
+        for (const auto& name : names)
+            if (auto path = ReadRecord(records, name))
+                Settle(records, name, *path);
+    } else if (listed >= 0) {
+        ::close(listed);
+    }
+    if (records >= 0)
+        ::close(records);
 }

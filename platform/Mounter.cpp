@@ -3,6 +3,7 @@
 #include "base/TextLines.h"
 #include "platform/EntryFormatter.h"
 #include "platform/MountPointPlanner.h"
+#include "platform/MountUsers.h"
 #include "platform/SearchPath.h"
 
 #include <libmount/libmount.h>
@@ -10,9 +11,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -62,6 +66,15 @@ Mounter::Outcome Finished(const char* action, const char* done, const DiskEntry&
     if (reason.empty())
         return Success(VolumeOn(entry) + done);
     return Failure(action + (" of " + entry.identifier) + " failed: " + reason);
+}
+
+// Where a device is still mounted, every place named.
+std::string StaysMountedAt(const std::vector<const MountTable::Mount*>& mounts)
+{
+    std::string text = "it stays mounted at ";
+    for (size_t i = 0; i < mounts.size(); ++i)
+        text += (i == 0 ? "" : ", ") + mounts[i]->target;
+    return text;
 }
 
 std::string BusyText(const std::string& mountPoint)
@@ -127,6 +140,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     if (!entry)
         return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
     std::string reason;
+    auto mounts = MountsOf(disks_.Mounts(), *entry);
     if (entry->mountState != MountState::Mounted) {
         reason = Refusal(*entry);
         // The wanted state already holds, as with mounting a mounted volume.
@@ -135,27 +149,34 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     } else if (disks_.SystemDevice() == entry->device) {
         // Nothing of the system's own volume is touched: without it the system stops.
         reason = entry->identifier + " holds the system volume (/)";
+    } else if (privileged_) {
+        reason = UnmountAsRoot(mounts);
+    } else if (mounts.size() > 1) {
+        // udisks unmounts one mount of a device; leaving the others would be no unmount at all.
+        reason = StaysMountedAt(mounts) + " (unmounting more than one mount needs root)";
     } else {
-        reason = privileged_ ? UnmountAsRoot(*entry) : RunUdisks("unmount", *entry);
+        reason = RunUdisks("unmount", *entry);
+    }
+    if (reason.empty()) {
+        // Whatever went through, success is only told when no mount of the device is left.
+        const MountTable now = disks_.CurrentMounts();
+        if (auto left = MountsOf(now, *entry); !left.empty())
+            reason = StaysMountedAt(left);
     }
     return Finished("Unmount", " unmounted", *entry, reason);
 }
 
 std::string Mounter::MountAsRoot(const DiskEntry& entry)
 {
-    std::error_code error;
-    fs::create_directories(media_, error);
-    auto target = MountPointPlanner::Choose(media_, entry.VolumeName(), disks_.Mounts());
-    if (!target)
-        return "no free folder for it in " + media_.string() + " (" +
-               MountPointPlanner::DirectoryName(entry.VolumeName()) + " and its " +
-               std::to_string(MountPointPlanner::kNames - 1) + " numbered names are taken)";
-    auto claim = MountPointPlanner::ClaimFolder(media_, target->filename().string(), disks_.Mounts());
-    if (!claim.error.empty())
-        return claim.error;
+    MountPointPlanner planner(media_);
+    MountPointPlanner::Lock lock(planner);
+    planner.Tidy();
+    auto folder = planner.Make(entry.VolumeName());
+    if (!folder.error.empty())
+        return folder.error;
 
-    // Mounted through the open folder, so the mount lands on exactly the folder that was checked.
-    std::string through = "/proc/self/fd/" + std::to_string(claim.fd);
+    // Mounted through the open folder, so the mount lands on exactly the folder that was made.
+    std::string through = "/proc/self/fd/" + std::to_string(folder.fd);
     std::string source = disks_.NodePath(entry).string();
     ContextHandle context(mnt_new_context());
     int code = MNT_EX_SYSERR;
@@ -168,23 +189,29 @@ std::string Mounter::MountAsRoot(const DiskEntry& entry)
         int rc = mnt_context_mount(context.get());
         message = LibmountMessage(context.get(), rc, code);
     }
-    ::close(claim.fd);
+    ::close(folder.fd);
     if (code != MNT_EX_SUCCESS) {
-        if (claim.created)
-            ::rmdir(target->c_str());
+        planner.Remove(folder.path);
         return message;
     }
     return {};
 }
 
-std::string Mounter::BusyMountOf(const DiskEntry& entry) const
+std::vector<const MountTable::Mount*> Mounter::MountsOf(const MountTable& table, const DiskEntry& entry)
+{
+    return table.MountsOf(entry.device);
+}
+
+std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mounts) const
 {
     const MountTable& table = disks_.Mounts();
-    auto mounts = table.MountsOf(entry.device);
     std::set<int> ours;
     for (const auto* mount : mounts)
         ours.insert(mount->id);
+    std::set<int> holding;  // with mounts of our own inside: asked from the users' side
+    std::map<int, std::string> targets;
     for (const auto* mount : mounts) {
+        targets[mount->id] = mount->target;
         // Something else on top of it, or inside it, keeps it from going.
         const MountTable::Mount* top = table.MountAt(mount->target);
         if (top && !ours.count(top->id))
@@ -193,43 +220,61 @@ std::string Mounter::BusyMountOf(const DiskEntry& entry) const
         for (const auto* child : children)
             if (!ours.count(child->id))
                 return mount->target;
-        // Only a mount that is alone at its place can be asked; mounts of our own on it go first anyway.
-        if (children.empty() && top == mount && KernelSaysBusy(mount->target))
+        if (!children.empty())
+            holding.insert(mount->id);
+        else if (KernelSaysBusy(mount->target))
             return mount->target;
     }
+    if (auto held = MountUsers::FirstHeld(holding, table.SwapSources()))
+        return targets[*held];
     return {};
 }
 
-std::string Mounter::UnmountAsRoot(const DiskEntry& entry)
+std::vector<const MountTable::Mount*> Mounter::InnermostFirst(std::vector<const MountTable::Mount*> mounts)
 {
-    auto mounts = disks_.Mounts().MountsOf(entry.device);
+    std::vector<const MountTable::Mount*> order;
+    while (!mounts.empty()) {
+        // The latest mount with none of the rest inside it; a mount inside another is always newer.
+        auto next = mounts.end() - 1;
+        for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
+            bool holds =
+                std::any_of(mounts.begin(), mounts.end(), [&](const auto* m) { return m->parentId == (*it)->id; });
+            if (!holds) {
+                next = std::prev(it.base());
+                break;
+            }
+        }
+        order.push_back(*next);
+        mounts.erase(next);
+    }
+    return order;
+}
+
+std::string Mounter::UnmountAsRoot(const std::vector<const MountTable::Mount*>& mounts)
+{
     // All or nothing: a busy mount is found before any mount of the device is touched.
-    if (std::string busy = BusyMountOf(entry); !busy.empty()) {
+    if (std::string busy = BusyMountOf(mounts); !busy.empty()) {
         for (const auto* mount : mounts) {
             struct stat info {};
             ::stat(mount->target.c_str(), &info);  // the checks' marks go again
         }
         return BusyText(busy);
     }
-    // The latest first, so bind mounts and mounts inside others go before what holds them.
-    for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
+    for (const auto* mount : InnermostFirst(mounts)) {
         ContextHandle context(mnt_new_context());
         if (!context)
             return "out of memory";
-        mnt_context_set_target(context.get(), (*it)->target.c_str());
+        mnt_context_set_target(context.get(), mount->target.c_str());
         int rc = mnt_context_umount(context.get());
         int code = 0;
         std::string message = LibmountMessage(context.get(), rc, code);
         if (code != MNT_EX_SUCCESS)
-            return message == kBusy ? BusyText((*it)->target) : message;
+            return message == kBusy ? BusyText(mount->target) : message;
     }
-    for (const auto* mount : mounts) {
-        fs::path directory(mount->target);
-        std::error_code error;
-        // Only our own kind of mount point; rmdir leaves a directory that still holds anything.
-        if (directory.parent_path() == media_ && fs::is_directory(fs::symlink_status(directory, error)))
-            ::rmdir(directory.c_str());
-    }
+    // Only folders made for a mount of ours go; someone else's stay, wherever they are.
+    MountPointPlanner planner(media_);
+    for (const auto* mount : mounts)
+        planner.Remove(mount->target);
     return {};
 }
 
@@ -284,7 +329,7 @@ std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry)
         argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node};
     ProcessResult result = RunProcess(argv);
     if (result.status != 0) {
-        auto mounts = disks_.Mounts().MountsOf(entry.device);
+        auto mounts = MountsOf(disks_.Mounts(), entry);
         std::string busyAt = mounts.size() == 1 ? mounts.front()->target : std::string();
         return UdisksReason(verb, entry.identifier, result, busyAt);
     }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Mounts and unmounts volumes: itself through libmount when running as root,
 // otherwise through udisksctl, which asks for authorisation on our behalf.
@@ -39,12 +40,16 @@ public:
 private:
     // Each gives why it failed; empty when it went through.
     std::string MountAsRoot(const DiskEntry& entry);
-    std::string UnmountAsRoot(const DiskEntry& entry);
+    std::string UnmountAsRoot(const std::vector<const MountTable::Mount*>& mounts);
     std::string RunUdisks(const std::string& verb, const DiskEntry& entry);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
-    // The mount of the device that would keep an unmount from succeeding; empty when none would.
-    std::string BusyMountOf(const DiskEntry& entry) const;
+    // Of the device's mounts, where one would keep an unmount from succeeding; empty when none would.
+    std::string BusyMountOf(const std::vector<const MountTable::Mount*>& mounts) const;
+    // The mounts of the device an unmount takes away.
+    static std::vector<const MountTable::Mount*> MountsOf(const MountTable& table, const DiskEntry& entry);
+    // Each mount after every mount inside it, the latest first otherwise.
+    static std::vector<const MountTable::Mount*> InnermostFirst(std::vector<const MountTable::Mount*> mounts);
 
     DiskList& disks_;
     bool privileged_ = false;

@@ -14,8 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kLabel = "TVTEST";
+const std::string kLabel = TestName("TVTST");
 const fs::path kMountPoint = fs::path("/media") / kLabel;
+// The list shows a name's words run together.
+std::string ListedName(std::string label)
+{
+    std::erase(label, ' ');
+    return label;
+}
 
 class LoopDeviceFlowTest : public DeviceListTest {
 protected:
@@ -56,7 +62,7 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
     Main();
     const int64_t row = SelectImage();
     ASSERT_GE(row, 0) << loop_->Id() << " is not listed";
-    EXPECT_EQ(Rows()[static_cast<size_t>(row)], (Row{kLabel, loop_->Id(), "No"}));
+    EXPECT_EQ(Rows()[static_cast<size_t>(row)], (Row{ListedName(kLabel), loop_->Id(), "No"}));
     ASSERT_TRUE(Main()->mountBtn()->Enabled());
 
     Main()->mountBtn()->Push();
@@ -83,7 +89,7 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
         Main()->unmountBtn()->Push();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(
-            messages[0].rfind(std::string(kLabel) + " (" + loop_->Id() + ")\n\nUnmounting failed (exit status ", 0), 0u)
+            messages[0].rfind(ListedName(kLabel) + " (" + loop_->Id() + ")\n\nUnmounting failed (exit status ", 0), 0u)
             << messages[0];
         EXPECT_NE(messages[0].find("target is busy"), std::string::npos) << messages[0];
         EXPECT_EQ(List()->Cell(row, 2), "Yes");
@@ -102,8 +108,9 @@ TEST_F(LoopDeviceFlowTest, MountUnmountAndABusyVolume)
 // volume now, and Mount on it mounts nothing.
 TEST_F(LoopDeviceFlowTest, AReusedIdentifierActsOnNothing)
 {
+    const std::string otherLabel = TestName("TVTSB");
     const fs::path other = images_.Path() / "reuse.img";
-    ASSERT_EQ(MakeImage(other, "ext4", "TvkReuseB", 16), "");
+    ASSERT_EQ(MakeImage(other, "ext4", otherLabel, 16), "");
     Main();
     const std::string node = loop_->Node();
     const int64_t row = SelectImage();
@@ -111,16 +118,16 @@ TEST_F(LoopDeviceFlowTest, AReusedIdentifierActsOnNothing)
     ASSERT_TRUE(Main()->mountBtn()->Enabled());
 
     loop_.reset();
-    loop_ = std::make_unique<LoopDevice>(other, fs::path("/media/TvkReuseB"), node);
+    loop_ = std::make_unique<LoopDevice>(other, fs::path("/media") / otherLabel, node);
     if (loop_->Node().empty())
         GTEST_SKIP() << "skipped: " << node << " was taken by something else meanwhile: " << loop_->Error();
     Main()->mountBtn()->Push();
 
     EXPECT_EQ(messages, std::vector<std::string>{
-                            std::string(kLabel) + " (" + loop_->Id() + ")\n\nThe list is out of date: " + loop_->Id() +
+                            ListedName(kLabel) + " (" + loop_->Id() + ")\n\nThe list is out of date: " + loop_->Id() +
                             " no longer holds this volume.\n\nPress Scan... to read the list again."});
     EXPECT_TRUE(MountTargets(node).empty());
-    EXPECT_EQ(Rows()[static_cast<size_t>(row)], (Row{kLabel, loop_->Id(), "No"}));
+    EXPECT_EQ(Rows()[static_cast<size_t>(row)], (Row{ListedName(kLabel), loop_->Id(), "No"}));
 }
 
 }  // namespace

@@ -1,19 +1,19 @@
 #include "TestSupport.h"
 
+#include "LoopDevices.h"
+
 #include "platform/MountPointPlanner.h"
 #include "platform/Mounter.h"
+#include "platform/TextFile.h"
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <memory>
 
@@ -42,103 +42,126 @@ TEST(DiskMountPointName, SafeDirectoryNames)
         EXPECT_EQ(MountPointPlanner::DirectoryName(volume), directory) << volume;
 }
 
-TEST(DiskMountPointName, SkipsDirectoriesInUse)
+// A media folder and a record folder of the test's own.
+class DiskMountFolders : public ::testing::Test {
+protected:
+    size_t RecordCount() const
+    {
+        std::error_code error;
+        auto listed = fs::directory_iterator(records_, error);
+        return error ? 0 : static_cast<size_t>(std::distance(listed, fs::directory_iterator()));
+    }
+
+    // A made folder, closed again.
+    fs::path Make(std::string_view volumeName)
+    {
+        auto folder = planner_.Make(volumeName);
+        EXPECT_EQ(folder.error, "");
+        if (folder.fd >= 0)
+            ::close(folder.fd);
+        return folder.path;
+    }
+
+    TempFolder media_;
+    TempFolder state_;
+    const fs::path& m_ = media_.Path();
+    fs::path records_ = state_.Path() / "tarnvik" / "mount-points";
+    MountPointPlanner planner_{m_, records_};
+};
+
+TEST_F(DiskMountFolders, MakesOnlyANameNothingHas)
 {
-    TempFolder media;
-    const fs::path& m = media.Path();
-    MountTable none;
-    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", none), m / "DATA");
-
-    fs::create_directory(m / "DATA");  // empty and unused: taken as it is
-    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", none), m / "DATA");
-
-    std::ofstream(m / "DATA" / "file") << "x";
-    std::ofstream(m / "DATA 1") << "not a directory";
-    fs::create_directory(m / "DATA 2");
-    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", none), m / "DATA 2");
-
-    // Mounted on, as mountinfo says (escaped space and all).
-    fs::path mountinfo = m / "mountinfo";
-    std::ofstream(mountinfo) << "30 1 8:1 / " << (m / "DATA\\0402").string() << " rw - ext4 /dev/sda1 rw\n";
-    MountTable mounted;
-    ASSERT_TRUE(mounted.LoadMountInfo(mountinfo));
-    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", mounted), m / "DATA 3");
-
-    // Every name taken: no folder at all, never one in use.
-    for (int n = 3; n < MountPointPlanner::kNames; ++n)
-        fs::create_directory_symlink("/", m / ("DATA " + std::to_string(n)));
-    EXPECT_EQ(MountPointPlanner::Choose(m, "DATA", mounted), std::nullopt);
-}
-
-TEST(DiskMountPointName, ClaimsOnlyAnEmptyFolderOfItsOwn)
-{
-    TempFolder media;
-    const fs::path& m = media.Path();
     TempFolder elsewhere;
     std::ofstream(elsewhere.Path() / "precious") << "x";
-    fs::create_directory_symlink(elsewhere.Path(), m / "link");
-    std::ofstream(m / "file") << "x";
-    fs::create_directory(m / "full");
-    std::ofstream(m / "full" / "x") << "x";
-    fs::create_directory(m / "empty");
-    fs::permissions(m / "empty", fs::perms::owner_all);
+    // Whatever exists under a name is someone else's, an empty folder too.
+    fs::create_directory(m_ / "DATA");
+    std::ofstream(m_ / "DATA 1") << "not a folder";
+    fs::create_directory_symlink(elsewhere.Path(), m_ / "DATA 2");
+    for (int n = 3; n < MountPointPlanner::kNames - 1; ++n)
+        fs::create_directory(m_ / ("DATA " + std::to_string(n)));
 
-    struct Case {
-        const char* name;
-        const char* error;  // empty: claimed
-        bool created;
-    };
-    const Case cases[] = {
-        {"link", " is a symlink", false},
-        {"file", " is not a folder", false},
-        {"full", " is not empty", false},
-        {"empty", "", false},
-        {"new", "", true},
-    };
     const mode_t oldMask = ::umask(077);  // the folder is 0755 whatever the umask
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto claim = MountPointPlanner::ClaimFolder(m, c.name, MountTable());
-        EXPECT_EQ(claim.error, c.error[0] ? (m / c.name).string() + c.error : "");
-        EXPECT_EQ(claim.created, c.created);
-        EXPECT_EQ(claim.fd >= 0, claim.error.empty());
-        if (claim.fd >= 0)
-            ::close(claim.fd);
-    }
+    auto folder = planner_.Make("DATA");
     ::umask(oldMask);
-    EXPECT_EQ(fs::status(m / "new").permissions() & fs::perms::all, fs::perms::owner_all | fs::perms::group_read |
-                                                                        fs::perms::group_exec | fs::perms::others_read |
-                                                                        fs::perms::others_exec);
-    EXPECT_EQ(fs::status(m / "empty").permissions() & fs::perms::all, fs::perms::owner_all);  // not made: left as it is
-    EXPECT_TRUE(fs::is_symlink(m / "link"));
+    ASSERT_EQ(folder.error, "");
+    EXPECT_EQ(folder.path, m_ / "DATA 99");
+    EXPECT_GE(folder.fd, 0);
+    ::close(folder.fd);
+    EXPECT_TRUE(fs::is_empty(m_ / "DATA 99"));
+    EXPECT_EQ(fs::status(m_ / "DATA 99").permissions() & fs::perms::all,
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
+                  fs::perms::others_exec);
+    EXPECT_EQ(RecordCount(), 1u);
+    EXPECT_TRUE(fs::is_empty(m_ / "DATA"));
+    EXPECT_TRUE(fs::is_symlink(m_ / "DATA 2"));
     EXPECT_TRUE(fs::exists(elsewhere.Path() / "precious"));
 
-    // Something already mounted there.
-    fs::path mountinfo = elsewhere.Path() / "mountinfo";
-    std::ofstream(mountinfo) << "30 1 8:1 / " << (m / "empty").string() << " rw - ext4 /dev/sda1 rw\n";
-    MountTable mounted;
-    ASSERT_TRUE(mounted.LoadMountInfo(mountinfo));
-    EXPECT_EQ(MountPointPlanner::ClaimFolder(m, "empty", mounted).error,
-              (m / "empty").string() + " is already a mount point");
+    // Every name taken: no folder at all.
+    auto none = planner_.Make("DATA");
+    EXPECT_EQ(none.error, "no free folder for it in " + m_.string() + " (DATA and its 99 numbered names are taken)");
+    EXPECT_EQ(none.fd, -1);
+    EXPECT_EQ(RecordCount(), 1u);
 }
 
-TEST(DiskMountPointName, RefusesAFolderMountedOnSinceTheTableWasRead)
+TEST_F(DiskMountFolders, RemovesOnlyFoldersItMade)
 {
-    // The mount table may be older than what is on the folder now; the folder itself tells.
+    const fs::path made = Make("MADE");
+    const fs::path admins = m_ / "ADMIN";
+    fs::create_directory(admins);
+    const fs::path replaced = Make("REPLACED");
+    fs::remove(replaced);
+    fs::create_directory(replaced);  // someone else's folder by now, under the same name
+    const fs::path filled = Make("FILLED");
+    std::ofstream(filled / "kept") << "x";
+    ASSERT_EQ(RecordCount(), 3u);
+
+    for (const fs::path& folder : {made, admins, replaced, filled})
+        planner_.Remove(folder);
+    EXPECT_FALSE(fs::exists(made));
+    EXPECT_TRUE(fs::is_directory(admins));
+    EXPECT_TRUE(fs::is_directory(replaced));
+    EXPECT_TRUE(fs::exists(filled / "kept"));
+    // The records of folders that are no longer the ones made go at the next tidying, and only they.
+    planner_.Tidy();
+    EXPECT_EQ(RecordCount(), 0u);
+    EXPECT_TRUE(fs::is_directory(admins));
+    EXPECT_TRUE(fs::is_directory(replaced));
+    EXPECT_TRUE(fs::exists(filled / "kept"));
+}
+
+TEST_F(DiskMountFolders, TidyRemovesLeftoversButNoFolderInUse)
+{
+    // A folder whose mount was undone by hand goes on the next mount; one mounted on stays.
     if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to mount a tmpfs";
-    TempFolder media;
-    const fs::path late = media.Path() / "late";
-    fs::create_directory(late);
-    ASSERT_EQ(::mount("tarnvik-test", late.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k"), 0)
-        << std::strerror(errno);
-    auto claim = MountPointPlanner::ClaimFolder(media.Path(), "late", MountTable());
-    if (claim.fd >= 0)
-        ::close(claim.fd);
-    ::umount2(late.c_str(), MNT_DETACH);
-    EXPECT_EQ(claim.error, late.string() + " is already a mount point");
-    EXPECT_EQ(claim.fd, -1);
-    EXPECT_FALSE(claim.created);
+        GTEST_SKIP() << "needs root to mount a tmpfs on a folder";
+    const fs::path left = Make("LEFT");
+    const fs::path inUse = Make("IN USE");
+    const fs::path gone = Make("GONE");
+    fs::remove(gone);
+    {
+        TmpfsMount mounted(inUse);
+        ASSERT_EQ(mounted.Error(), "");
+        planner_.Tidy();
+        EXPECT_FALSE(fs::exists(left));
+        EXPECT_TRUE(fs::is_directory(inUse));
+        EXPECT_EQ(RecordCount(), 1u);
+        planner_.Remove(inUse);  // still mounted on: kept
+        EXPECT_TRUE(fs::is_directory(inUse));
+    }
+    planner_.Remove(inUse);
+    EXPECT_FALSE(fs::exists(inUse));
+    EXPECT_EQ(RecordCount(), 0u);
+}
+
+TEST_F(DiskMountFolders, NoRecordNoFolder)
+{
+    // A record folder others may write to cannot tell which folders are ours.
+    fs::create_directories(records_);
+    fs::permissions(records_, fs::perms::others_write, fs::perm_options::add);
+    auto folder = planner_.Make("DATA");
+    EXPECT_EQ(folder.error, "cannot keep a record of its folder in " + records_.string() + ": Operation not permitted");
+    EXPECT_EQ(folder.fd, -1);
+    EXPECT_TRUE(fs::is_empty(m_));
 }
 
 TEST(DiskUdisksReasons, ShortAndTheSameAsForRoot)
@@ -203,6 +226,8 @@ protected:
                        "for a in \"$@\"; do echo \"$a\"; done > " + ShellWord(log_.string()) + "\n" + body);
     }
 
+    fs::path MountInfo() const { return system_.Root() / "proc/self/mountinfo"; }
+
     std::vector<std::string> Recorded() const
     {
         std::ifstream in(log_);
@@ -226,10 +251,44 @@ TEST_F(DiskUserMount, SucceedsThroughUdisksctl)
     std::string node = (system_.Root() / "dev/sdc").string();
     EXPECT_EQ(Recorded(), (std::vector<std::string>{"mount", "-b", node}));
 
+    // This udisksctl unmounts: the mount leaves the tree's mount table.
+    InstallUdisksctl("sed -i '/ \\/srv\\/backup /d' " + ShellWord(MountInfo().string()));
     outcome = mounter_.Unmount("dm-0");
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.message, "Volume Backup Mounted x Volume Name y on dm-0 unmounted");
     EXPECT_EQ(Recorded().at(0), "unmount");
+}
+
+TEST_F(DiskUserMount, NeverSaysUnmountedWhileAMountIsLeft)
+{
+    struct Case {
+        const char* name;
+        const char* udisksctl;
+        const char* moreMounts;  // lines added to the tree's mount table
+        const char* message;
+        bool asked;  // whether udisksctl ran
+    };
+    const Case cases[] = {
+        // udisks would take one mount away and leave the others.
+        {"more than one mount", "exit 0", "43 26 252:0 /sub /mnt/bind rw - xfs /dev/mapper/vg-data rw\n",
+         "Unmount of dm-0 failed: it stays mounted at /srv/backup, /mnt/bind (unmounting more than one mount needs "
+         "root)",
+         false},
+        {"udisksctl that unmounts nothing", "exit 0", "", "Unmount of dm-0 failed: it stays mounted at /srv/backup",
+         true},
+    };
+    const std::string original = TextFile::Read(MountInfo()).value_or("");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(MountInfo()) << original << c.moreMounts;
+        fs::remove(log_);
+        InstallUdisksctl(c.udisksctl);
+        ASSERT_TRUE(disks_.Load());
+        auto outcome = mounter_.Unmount("dm-0");
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.message, c.message);
+        EXPECT_EQ(fs::exists(log_), c.asked);
+    }
 }
 
 TEST_F(DiskUserMount, GivesUdisksReasonInOneLine)

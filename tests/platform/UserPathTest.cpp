@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,6 +84,36 @@ TEST_F(DiskUserPath, MountInfoAndBusyUnmount)
     EXPECT_EQ(unmounted.output, "Volume USER DATA on " + id + " unmounted\n");
     EXPECT_TRUE(MountTargets(device_->Node()).empty());
     EXPECT_NE(Diskutil(true, "info").output.find(notMounted), std::string::npos);
+}
+
+TEST_F(DiskUserPath, UnmountsEveryMountOrNone)
+{
+    // udisks takes one mount away; with root's own mounts of the device beside
+    // the user's, a user's unmount would leave the volume mounted.
+    const std::string id = device_->Id();
+    const fs::path point = system_->MediaFolder() / "USER DATA";
+    ASSERT_EQ(Diskutil(true, "mount").status, 0);
+    TempFolder second;
+    TempFolder bound;
+    ASSERT_EQ(::mount(device_->Node().c_str(), second.Path().c_str(), "ext4", MS_NOSUID | MS_NODEV, nullptr), 0);
+    ASSERT_EQ(::mount(point.c_str(), bound.Path().c_str(), nullptr, MS_BIND, nullptr), 0);
+    const std::vector<std::string> all = {point.string(), second.Path().string(), bound.Path().string()};
+    ASSERT_EQ(MountTargets(device_->Node()), all);
+
+    auto refused = Diskutil(true, "unmount");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.output, "");
+    EXPECT_EQ(refused.errorOutput, "Unmount of " + id + " failed: it stays mounted at " + all[0] + ", " + all[1] +
+                                       ", " + all[2] + " (unmounting more than one mount needs root)\n");
+    EXPECT_EQ(MountTargets(device_->Node()), all);
+    EXPECT_NE(Diskutil(true, "info").output.find("   Mounted:                  Yes\n"), std::string::npos);
+
+    // Root's mounts gone, the user's own unmount goes through.
+    ::umount2(bound.Path().c_str(), 0);
+    ::umount2(second.Path().c_str(), 0);
+    auto unmounted = Diskutil(true, "unmount");
+    EXPECT_EQ(unmounted.status, 0) << unmounted.errorOutput;
+    EXPECT_TRUE(MountTargets(device_->Node()).empty());
 }
 
 TEST_F(DiskUserPath, NotAuthorizedAndNeverPromptsOnATerminal)

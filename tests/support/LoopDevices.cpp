@@ -4,12 +4,16 @@
 #include "base/ShellWord.h"
 #include "base/TextLines.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <thread>
 #include <utility>
@@ -18,14 +22,90 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kMedia = "/media";
-
 void RemoveIfEmptyDirectory(const fs::path& directory)
 {
     std::error_code ignored;
     if (fs::is_directory(directory, ignored) && fs::is_empty(directory, ignored))
         fs::remove(directory, ignored);
 }
+
+// Takes "NODE SEQUENCE" lines (and "-NODE" to take one back) until its input
+// ends, then, for each device still attached as that same attachment,
+// lazily unmounts everything mounted from it (until nothing is, as mounts
+// may be stacked), removes the emptied folders under /media and detaches it.
+const char* const kCleanUp = R"sh(PATH="$PATH:/usr/sbin:/sbin"
+list=
+while IFS= read -r line; do
+  case $line in
+    -*) list=$(printf '%s\n' "$list" | grep -v "^${line#-} ") ;;
+    *) list=$(printf '%s\n%s' "$list" "$line") ;;
+  esac
+done
+printf '%s\n' "$list" | while read -r node sequence; do
+  [ -n "$sequence" ] || continue
+  [ "$(cat "/sys/block/${node#/dev/}/diskseq" 2>/dev/null)" = "$sequence" ] || continue
+  for round in 1 2 3 4 5 6 7 8; do
+    targets=$(findmnt -n -o TARGET -S "$node") || break
+    printf '%s\n' "$targets" | while IFS= read -r target; do
+      umount -l "$target"
+      case $target in
+        /media/*) rmdir "$target" 2>/dev/null; [ "${target%/*}" = /media ] || rmdir "${target%/*}" 2>/dev/null ;;
+      esac
+    done
+  done
+  losetup -d "$node"
+done
+)sh";
+
+// The watcher of this process: started with the first loop device, it runs
+// the clean-up on what it was told once this process is gone. It is in a
+// session of its own and no child of this process, so whatever ends the
+// test's process group or process tree leaves it running.
+class Watcher {
+public:
+    static Watcher& OfThisProcess()
+    {
+        static Watcher watcher;
+        if (watcher.owner_ != ::getpid())
+            watcher.Start();  // a forked child watches for itself
+        return watcher;
+    }
+
+    void Tell(const std::string& line) const
+    {
+        if (socket_ >= 0)
+            ::send(socket_, (line + "\n").data(), line.size() + 1, MSG_NOSIGNAL);
+    }
+
+private:
+    void Start()
+    {
+        owner_ = ::getpid();
+        int ends[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0)
+            return;
+        pid_t child = ::fork();
+        if (child == 0) {
+            ::setsid();
+            if (::fork() == 0) {
+                int null = ::open("/dev/null", O_RDWR);
+                ::dup2(ends[1], 0);
+                ::dup2(null, 1);
+                ::dup2(null, 2);
+                ::close_range(3, ~0U, 0);  // the test's output pipes above all: its runner waits on them
+                ::execl("/bin/sh", "sh", "-c", kCleanUp, static_cast<char*>(nullptr));
+            }
+            ::_exit(0);
+        }
+        ::close(ends[1]);
+        if (child > 0)
+            ::waitpid(child, nullptr, 0);
+        socket_ = ends[0];
+    }
+
+    pid_t owner_ = 0;
+    int socket_ = -1;
+};
 
 }  // namespace
 
@@ -80,31 +160,57 @@ std::vector<std::string> MountTargets(const std::string& node)
     return targets;
 }
 
+std::string TestName(const std::string& base)
+{
+    static const std::string tag = [] {
+        std::string digits;
+        for (auto n = static_cast<unsigned>(::getpid()); n > 0 || digits.empty(); n /= 36)
+            digits.insert(digits.begin(), "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[n % 36]);
+        return digits;
+    }();
+    return base + " " + tag;
+}
+
 LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint, const std::string& node)
     : mountPoint_(std::move(mountPoint))
 {
+    Watcher& watcher = Watcher::OfThisProcess();
     ProcessResult attached =
         RunWithSbin("losetup " + (node.empty() ? "-f --show" : ShellWord(node)) + " " + ShellWord(image.string()));
     node_ = node.empty() ? TrimSpace(attached.output) : node;
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;
         node_.clear();
+        return;
     }
+    std::getline(std::ifstream("/sys/block/" + Id() + "/diskseq"), sequence_);
+    watcher.Tell(node_ + " " + sequence_);
 }
 
 LoopDevice::~LoopDevice()
 {
     if (node_.empty())
         return;
-    // A lazy unmount never fails on a busy volume, and leaves its directory empty.
-    for (const std::string& target : MountTargets(node_)) {
-        ::umount2(target.c_str(), MNT_DETACH);
-        if (fs::path(target).parent_path() == kMedia)
-            RemoveIfEmptyDirectory(target);
-    }
+    // What the watcher would do, done now; a lazy unmount never fails on a busy volume.
+    RunProcess(
+        {"/bin/sh", "-c", "printf '%s\\n' " + ShellWord(node_ + " " + sequence_) + " | sh -c " + ShellWord(kCleanUp)});
+    Watcher::OfThisProcess().Tell("-" + node_);
     if (!mountPoint_.empty())
         RemoveIfEmptyDirectory(mountPoint_);
-    RunWithSbin("losetup -d " + ShellWord(node_));
+}
+
+TmpfsMount::TmpfsMount(const fs::path& target, const std::string& source) : target_(target)
+{
+    if (::mount(source.c_str(), target.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {
+        error_ = "cannot mount a tmpfs on " + target.string() + ": " + std::strerror(errno);
+        target_.clear();
+    }
+}
+
+TmpfsMount::~TmpfsMount()
+{
+    if (!target_.empty())
+        ::umount2(target_.c_str(), MNT_DETACH);
 }
 
 BusyProcess::BusyProcess(const fs::path& directory)

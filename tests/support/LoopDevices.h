@@ -29,9 +29,16 @@ std::string MakeImage(const std::filesystem::path& path, const std::string& type
 // Where the kernel has node mounted, as findmnt reads it.
 std::vector<std::string> MountTargets(const std::string& node);
 
+// base with a tag of this test process, so two runs on one machine never
+// meet at the same /media folder: "MY DATA" gives "MY DATA K3F9Z". At most 11
+// bytes long when base is at most 5 (a vfat label's limit).
+std::string TestName(const std::string& base);
+
 // A loop device attached to an image. On the way out everything mounted from
 // it is unmounted, the mount points it had under /media and the one it was
-// expected to get are removed when empty, and it is detached.
+// expected to get are removed when empty, and it is detached. A watcher
+// process outside the test's process tree does the same when the test
+// process dies first (killed at its time limit, say).
 class LoopDevice {
 public:
     // Attached to the first free loop device, or to node ("/dev/loopN") when one is given.
@@ -49,8 +56,26 @@ public:
 
 private:
     std::string node_;
+    std::string sequence_;  // the kernel's disk sequence number: this attachment and no later one
     std::string error_;
     std::filesystem::path mountPoint_;
+};
+
+// A small tmpfs mounted on target, with source as its name in the mount
+// table; lazily unmounted on the way out.
+class TmpfsMount {
+public:
+    TmpfsMount(const std::filesystem::path& target, const std::string& source = "tarnvik-test");
+    ~TmpfsMount();
+    TmpfsMount(const TmpfsMount&) = delete;
+    TmpfsMount& operator=(const TmpfsMount&) = delete;
+
+    // Why it could not be mounted; empty when it is.
+    const std::string& Error() const { return error_; }
+
+private:
+    std::filesystem::path target_;
+    std::string error_;
 };
 
 // A child sitting in a directory, which keeps its file system busy until it is ended.
