@@ -68,11 +68,15 @@ void DiskList::LoadMountState()
     probed_.assign(entries_.size(), false);
     // Without a mountinfo every device reads as not mounted, which is the best answer left.
     mounts_.LoadMountInfo(root_.Path("/proc/self/mountinfo"));
-    mounts_.ResolveSources([this](std::string_view source) -> std::optional<DeviceNumber> {
-        if (const DiskEntry* entry = ByNodePath(source))
-            return entry->device;
-        return BlockDeviceAt(root_, source);
-    });
+    mounts_.ResolveSources(root_.Path("/proc/filesystems"),
+                           [this](std::string_view source) -> std::optional<DeviceNumber> {
+                               if (const DiskEntry* entry = ByNodePath(source))
+                                   return entry->device;
+                               return BlockDeviceAt(root_, source);
+                           });
+    // mountinfo names one device of a btrfs file system; the others hold it just as much.
+    if (mounts_.HasType("btrfs"))
+        mounts_.AddMembers(SysfsBlockDevices::BtrfsMembers(root_));
     mounts_.LoadSwaps(root_.Path("/proc/swaps"));
     activeSwaps_.clear();
     for (const auto& source : mounts_.SwapSources())
@@ -134,12 +138,10 @@ std::filesystem::path DiskList::NodePath(const DiskEntry& entry) const
     return root_.Path(entry.DeviceNode());
 }
 
-std::optional<DeviceNumber> DiskList::SystemDevice() const
+bool DiskList::HoldsSystemVolume(DeviceNumber device) const
 {
     const MountTable::Mount* mount = mounts_.MountAt("/");
-    if (!mount || mount->device.majorNumber == 0)
-        return std::nullopt;
-    return mount->device;
+    return mount && device.majorNumber != 0 && mount->IsOn(device);
 }
 
 void DiskList::UseProbeCache(std::filesystem::path folder)

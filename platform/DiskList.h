@@ -37,8 +37,8 @@ public:
     // The node a device is read and mounted through.
     std::filesystem::path NodePath(const DiskEntry& entry) const;
     const MountTable& Mounts() const { return mounts_; }
-    // The device the file system on "/" lives on; nullopt when it is not on one.
-    std::optional<DeviceNumber> SystemDevice() const;
+    // Whether the file system on "/" lives on device (or on it among others).
+    bool HoldsSystemVolume(DeviceNumber device) const;
     const std::string& Error() const { return error_; }
 
     // Remembers probe results for a few seconds in folder (see ProbeCache).

@@ -132,7 +132,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         // The wanted state already holds, as with mounting a mounted volume.
         if (reason.empty())
             return Success(VolumeOn(*entry) + " is not mounted");
-    } else if (disks_.SystemDevice() == entry->device) {
+    } else if (disks_.HoldsSystemVolume(entry->device)) {
         // Nothing of the system's own volume is touched: without it the system stops.
         reason = entry->identifier + " holds the system volume (/)";
     } else {

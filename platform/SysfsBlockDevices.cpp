@@ -201,6 +201,26 @@ std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, Dev
     return std::nullopt;
 }
 
+std::vector<std::vector<DeviceNumber>> SysfsBlockDevices::BtrfsMembers(const SystemRoot& root)
+{
+    std::vector<std::vector<DeviceNumber>> groups;
+    std::error_code error;
+    for (fs::directory_iterator it(root.Path("/sys/fs/btrfs"), error), end; !error && it != end; it.increment(error)) {
+        std::vector<DeviceNumber> members;
+        std::error_code inner;
+        // Each entry is named after a member and leads to its device folder.
+        for (fs::directory_iterator device(it->path() / "devices", inner); !inner && device != end;
+             device.increment(inner)) {
+            auto number = TextFile::FirstLine(device->path() / "dev");
+            if (auto parsed = number ? DeviceNumber::Parse(*number) : std::nullopt)
+                members.push_back(*parsed);
+        }
+        if (!members.empty())
+            groups.push_back(std::move(members));
+    }
+    return groups;
+}
+
 std::optional<std::string> SysfsBlockDevices::MapperDevice(const SystemRoot& root, std::string_view mapperName)
 {
     std::error_code error;

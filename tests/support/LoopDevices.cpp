@@ -43,6 +43,15 @@ std::string WhyNoLoopDevices()
     return {};
 }
 
+bool KernelHas(const std::string& fileSystem)
+{
+    std::ifstream in("/proc/filesystems");
+    for (std::string line; std::getline(in, line);)
+        if (line.size() > fileSystem.size() && line.substr(line.size() - fileSystem.size() - 1) == "\t" + fileSystem)
+            return true;
+    return false;
+}
+
 std::string MakeImage(const fs::path& path, const std::string& type, const std::string& label, int sizeMiB)
 {
     {

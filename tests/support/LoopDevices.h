@@ -20,6 +20,9 @@ ProcessResult RunWithSbin(const std::string& line);
 // losetup, findmnt or mkfs.ext4 missing); empty when they can.
 std::string WhyNoLoopDevices();
 
+// Whether the kernel knows the file system type (it may still have to load a module for others).
+bool KernelHas(const std::string& fileSystem);
+
 // A sizeMiB image file at path holding the file system made by
 // mkfs.<type> (ext4, vfat, btrfs) with label, or zeros when type is empty.
 // Returns the mkfs error text, empty on success.
