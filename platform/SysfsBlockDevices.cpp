@@ -70,6 +70,7 @@ bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk,
     if (!number)
         return false;
     part.number = *number;
+    part.entry.partitionNumber = *number;
     part.entry.identifier = std::move(name);
     part.entry.whole = false;
     part.entry.wholeIdentifier = disk.identifier;

@@ -230,6 +230,11 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
     write("run/udev/data/b8:48", "S:disk/by-diskseq/29\n");  // the disk had other media then
     write("run/udev/data/b8:49", "E:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P1\n");
     write("run/udev/data/b8:50", "S:disk/by-diskseq/30-part2\nE:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P2\n");
+    // The table was read anew: the device number sdd3 had before is now sdd4's.
+    write("sys/block/sdd/sdd4/dev", "8:51\n");
+    write("sys/block/sdd/sdd4/size", "8\n");
+    write("sys/block/sdd/sdd4/partition", "4\n");
+    write("run/udev/data/b8:51", "S:disk/by-diskseq/30-part3\nE:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P3\n");
 
     const std::pair<std::string, std::string> loopRecords[] = {
         {"S:disk/by-diskseq/21\n", "OLD"},      // this very media
@@ -245,6 +250,7 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
         EXPECT_EQ(disks.Find("loop0")->VolumeName(), name);
         EXPECT_EQ(disks.Find("sdd1")->VolumeName(), "Unknown");  // judged by its disk's record
         EXPECT_EQ(disks.Find("sdd2")->VolumeName(), "P2");       // by its own link
+        EXPECT_EQ(disks.Find("sdd4")->VolumeName(), "Unknown");  // the link names another partition
     }
 }
 

@@ -89,9 +89,10 @@ std::vector<std::string> MountTargets(const std::string& node)
     return targets;
 }
 
-LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint) : mountPoint_(std::move(mountPoint))
+LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint, bool partitions) : mountPoint_(std::move(mountPoint))
 {
-    ProcessResult attached = RunWithSbin("losetup -f --show " + ShellWord(image.string()));
+    ProcessResult attached =
+        RunWithSbin(std::string("losetup -f --show ") + (partitions ? "-P " : "") + ShellWord(image.string()));
     node_ = TrimSpace(attached.output);
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;

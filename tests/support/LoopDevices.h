@@ -34,10 +34,12 @@ std::vector<std::string> MountTargets(const std::string& node);
 
 // A loop device attached to an image. On the way out everything mounted from
 // it is unmounted, the mount points it had under /media and the one it was
-// expected to get are removed when empty, and it is detached.
+// expected to get are removed when empty, and it is detached. With
+// partitions the kernel reads the image's partition table.
 class LoopDevice {
 public:
-    explicit LoopDevice(const std::filesystem::path& image, std::filesystem::path mountPoint = {});
+    explicit LoopDevice(const std::filesystem::path& image, std::filesystem::path mountPoint = {},
+                        bool partitions = false);
     ~LoopDevice();
     LoopDevice(const LoopDevice&) = delete;
     LoopDevice& operator=(const LoopDevice&) = delete;
