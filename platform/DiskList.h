@@ -39,6 +39,7 @@ public:
     const MountTable& Mounts() const { return mounts_; }
     // Whether the file system on "/" lives on device (or on it among others).
     bool HoldsSystemVolume(DeviceNumber device) const;
+    const SystemRoot& Root() const { return root_; }
     const std::string& Error() const { return error_; }
 
     // Remembers probe results for a few seconds in folder (see ProbeCache).

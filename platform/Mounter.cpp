@@ -117,6 +117,8 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
         return Success(VolumeOn(*entry) + " is already mounted at " + EntryFormatter::Sanitize(entry->mountPoint));
     std::string reason = Refusal(*entry);
     if (reason.empty())
+        reason = OffSystem(*entry);
+    if (reason.empty())
         reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry);
     return Finished("Mount", " mounted", *entry, reason);
 }
@@ -136,9 +138,20 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         // Nothing of the system's own volume is touched: without it the system stops.
         reason = entry->identifier + " holds the system volume (/)";
     } else {
-        reason = privileged_ ? UnmountAsRoot(*entry) : RunUdisks("unmount", *entry);
+        reason = OffSystem(*entry);
+        if (reason.empty())
+            reason = privileged_ ? UnmountAsRoot(*entry) : RunUdisks("unmount", *entry);
     }
     return Finished("Unmount", " unmounted", *entry, reason);
+}
+
+std::string Mounter::OffSystem(const DiskEntry& entry) const
+{
+    // A test tree's mount table and nodes are not the kernel's: libmount would act on the real system.
+    // A udisksctl the caller chose is its own stand-in; the system's would resolve nodes for real.
+    if (disks_.Root().IsSystem() || (!privileged_ && ownSearchPath_))
+        return {};
+    return entry.identifier + " is in the test tree " + disks_.Root().Directory().string() + ", not on this system";
 }
 
 std::string Mounter::MountAsRoot(const DiskEntry& entry)

@@ -23,8 +23,13 @@ public:
     void SetPrivileged(bool privileged) { privileged_ = privileged; }
     // Where volumes are mounted as root; /media by default.
     void SetMediaDirectory(std::filesystem::path media) { media_ = std::move(media); }
-    // Where udisksctl (and setsid) are looked for; PATH by default.
-    void SetSearchPath(std::string searchPath) { searchPath_ = std::move(searchPath); }
+    // Where udisksctl (and setsid) are looked for; PATH by default. On a
+    // prepared tree udisksctl runs only from a search path set here.
+    void SetSearchPath(std::string searchPath)
+    {
+        searchPath_ = std::move(searchPath);
+        ownSearchPath_ = true;
+    }
 
     Outcome Mount(std::string_view id);
     Outcome Unmount(std::string_view id);
@@ -43,6 +48,8 @@ private:
     std::string RunUdisks(const std::string& verb, const DiskEntry& entry);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
+    // Why nothing may act on the device: it is in a prepared tree, not on this system. Empty on this system.
+    std::string OffSystem(const DiskEntry& entry) const;
     // The mount of the device that would keep an unmount from succeeding; empty when none would.
     std::string BusyMountOf(const DiskEntry& entry) const;
 
@@ -50,4 +57,5 @@ private:
     bool privileged_ = false;
     std::filesystem::path media_ = "/media";
     std::string searchPath_;
+    bool ownSearchPath_ = false;
 };
