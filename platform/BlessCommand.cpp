@@ -3,11 +3,10 @@
 #include "platform/BootDevice.h"
 #include "platform/EntryFormatter.h"
 
-int BlessCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int BlessCommand::Run(const SystemRoot& root, const std::vector<std::string>& args, std::ostream& out,
+                      std::ostream& err)
 {
-    size_t next = 0;
-    const SystemRoot root = SystemRoot::FromArguments(args, next);
-    if (args.size() - next != 1 || args[next] != "--getBoot") {
+    if (args.size() != 1 || args[0] != "--getBoot") {
         err << "usage: bless --getBoot\n";
         return 2;
     }

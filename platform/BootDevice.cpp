@@ -11,7 +11,8 @@ BootDevice::Result BootDevice::Find(const SystemRoot& root)
     if (!table.LoadMountInfo(mountinfo))
         return {{}, "Could not read " + mountinfo.string()};
     // btrfs reports an anonymous device number, but its source is still a real node.
-    table.ResolveSources([&root](std::string_view source) { return BlockDeviceAt(root, source); });
+    table.ResolveSources(root.Path("/proc/filesystems"),
+                         [&root](std::string_view source) { return BlockDeviceAt(root, source); });
     const MountTable::Mount* mount = table.MountAt("/");
     if (!mount)
         return {{}, "No file system is mounted on /"};

@@ -25,6 +25,7 @@ struct DiskEntry {
     std::string identifier;       // kernel name: vda1, loop0, dm-0
     std::string wholeIdentifier;  // the disk a partition belongs to; itself for a disk
     bool whole = true;
+    uint64_t partitionNumber = 0;  // of a partition in its disk's table; 0 for a whole disk
     DeviceNumber device;
     uint64_t sizeBytes = 0;
     bool readOnly = false;

@@ -81,11 +81,15 @@ MountTable DiskList::CurrentMounts() const
     MountTable mounts;
     // Without a mountinfo every device reads as not mounted, which is the best answer left.
     mounts.LoadMountInfo(root_.Path("/proc/self/mountinfo"));
-    mounts.ResolveSources([this](std::string_view source) -> std::optional<DeviceNumber> {
-        if (const DiskEntry* entry = ByNodePath(source))
-            return entry->device;
-        return BlockDeviceAt(root_, source);
-    });
+    mounts.ResolveSources(root_.Path("/proc/filesystems"),
+                          [this](std::string_view source) -> std::optional<DeviceNumber> {
+                              if (const DiskEntry* entry = ByNodePath(source))
+                                  return entry->device;
+                              return BlockDeviceAt(root_, source);
+                          });
+    // mountinfo names one device of a btrfs file system; the others hold it just as much.
+    if (mounts.HasType("btrfs"))
+        mounts.AddMembers(SysfsBlockDevices::BtrfsMembers(root_));
     mounts.LoadSwaps(root_.Path("/proc/swaps"));
     return mounts;
 }
@@ -141,12 +145,10 @@ std::filesystem::path DiskList::NodePath(const DiskEntry& entry) const
     return root_.Path(entry.DeviceNode());
 }
 
-std::optional<DeviceNumber> DiskList::SystemDevice() const
+bool DiskList::HoldsSystemVolume(DeviceNumber device) const
 {
     const MountTable::Mount* mount = mounts_.MountAt("/");
-    if (!mount || mount->device.majorNumber == 0)
-        return std::nullopt;
-    return mount->device;
+    return mount && device.majorNumber != 0 && mount->IsOn(device);
 }
 
 void DiskList::UseProbeCache(std::filesystem::path folder)
@@ -171,14 +173,18 @@ std::optional<ProbeCache::Key> DiskList::CacheKey(const DiskEntry& entry, std::o
 {
     if (!diskSequence || !cache_)
         return std::nullopt;
-    // sysfs stat: field 5 counts writes, 7 written sectors, 9 requests in flight, 12 discards.
     std::filesystem::path disk = root_.Path("/sys/block") / entry.wholeIdentifier;
-    auto own = TextFile::Numbers((entry.whole ? disk : disk / entry.identifier) / "stat");
-    auto whole = entry.whole ? own : TextFile::Numbers(disk / "stat");
-    if (!own || !whole || own->size() < 11 || whole->size() < 11 || (*own)[8] != 0 || (*whole)[8] != 0)
+    std::filesystem::path own = entry.whole ? disk : disk / entry.identifier;
+    // sysfs stat: field 5 counts writes, 7 written sectors, 9 requests in flight, 12 discards.
+    auto ownCounters = TextFile::Numbers(own / "stat");
+    auto wholeCounters = entry.whole ? ownCounters : TextFile::Numbers(disk / "stat");
+    // A partition is more than its device number: the number goes to whichever is added next.
+    auto start = entry.whole ? std::optional<uint64_t>(0) : TextFile::Number(own / "start");
+    if (!ownCounters || !wholeCounters || !start || ownCounters->size() < 11 || wholeCounters->size() < 11 ||
+        (*ownCounters)[8] != 0 || (*wholeCounters)[8] != 0)
         return std::nullopt;
-    ProbeCache::Key key{entry.device, entry.sizeBytes, *diskSequence, {}};
-    for (const auto* counters : {&*own, &*whole})
+    ProbeCache::Key key{entry.device, entry.partitionNumber, *start, entry.sizeBytes, *diskSequence, {}};
+    for (const auto* counters : {&*ownCounters, &*wholeCounters})
         for (size_t field : {4, 6, 11})
             key.writes +=
                 (key.writes.empty() ? "" : ",") + std::to_string(field < counters->size() ? (*counters)[field] : 0);

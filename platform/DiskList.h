@@ -39,8 +39,9 @@ public:
     const MountTable& Mounts() const { return mounts_; }
     // The mount tables read afresh, as loading reads them; Mounts() stays as it was.
     MountTable CurrentMounts() const;
-    // The device the file system on "/" lives on; nullopt when it is not on one.
-    std::optional<DeviceNumber> SystemDevice() const;
+    // Whether the file system on "/" lives on device (or on it among others).
+    bool HoldsSystemVolume(DeviceNumber device) const;
+    const SystemRoot& Root() const { return root_; }
     const std::string& Error() const { return error_; }
 
     // Remembers probe results for a few seconds in folder (see ProbeCache).

@@ -26,16 +26,16 @@ int Report(const Mounter::Outcome& outcome, std::ostream& out, std::ostream& err
 
 }  // namespace
 
-int DiskutilCommand::Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+int DiskutilCommand::Run(const SystemRoot& root, const std::vector<std::string>& args, std::ostream& out,
+                         std::ostream& err)
 {
-    size_t next = 0;
-    DiskList disks(SystemRoot::FromArguments(args, next));
-    if (args.size() - next != 2)
+    if (args.size() != 2)
         return Usage(err);
-    const std::string& verb = args[next];
-    const std::string& operand = args[next + 1];
+    const std::string& verb = args[0];
+    const std::string& operand = args[1];
     if (verb != "info" && verb != "mount" && verb != "unmount")
         return Usage(err);
+    DiskList disks(root);
     // The listings of one scan follow each other within a second; each reads
     // the devices once. Mounting decides from what is on the device now, so
     // it probes afresh.

@@ -1,8 +1,13 @@
 #include "platform/MountTable.h"
 
+#include "base/TextLines.h"
+#include "platform/TextFile.h"
+
 #include <libmount/libmount.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -47,6 +52,21 @@ bool ForEachEntry(int (*parse)(libmnt_table*, const char*), const std::filesyste
     return true;
 }
 
+// The kinds of file system that live on a block device: those proc/filesystems does not mark "nodev".
+std::set<std::string, std::less<>> BlockFileSystems(const std::filesystem::path& fileSystems)
+{
+    std::set<std::string, std::less<>> kinds;
+    const std::string text = TextFile::Read(fileSystems).value_or("");
+    for (std::string_view line : SplitLines(text)) {
+        size_t tab = line.find('\t');
+        if (tab == std::string_view::npos || !TrimSpace(line.substr(0, tab)).empty())
+            continue;
+        if (std::string_view kind = TrimSpace(line.substr(tab + 1)); !kind.empty())
+            kinds.emplace(kind);
+    }
+    return kinds;
+}
+
 }  // namespace
 
 bool MountTable::LoadMountInfo(const std::filesystem::path& mountinfo)
@@ -74,24 +94,49 @@ bool MountTable::LoadSwaps(const std::filesystem::path& swaps)
     });
 }
 
-void MountTable::ResolveSources(const std::function<std::optional<DeviceNumber>(std::string_view)>& deviceOf)
+bool MountTable::Mount::IsOn(DeviceNumber other) const
 {
+    return device == other || std::find(members.begin(), members.end(), other) != members.end();
+}
+
+void MountTable::ResolveSources(const std::filesystem::path& fileSystems,
+                                const std::function<std::optional<DeviceNumber>(std::string_view)>& deviceOf)
+{
+    std::optional<std::set<std::string, std::less<>>> onDevices;
     for (auto& mount : mounts_) {
         if (mount.device.majorNumber != 0 || mount.source.rfind("/dev/", 0) != 0)
             continue;
         // A FUSE file system names its source as its owner likes, so any user could claim a device.
         if (mount.fileSystemType == "fuse" || mount.fileSystemType.rfind("fuse.", 0) == 0)
             continue;
+        if (!onDevices)
+            onDevices = BlockFileSystems(fileSystems);
+        if (onDevices->count(mount.fileSystemType) == 0)
+            continue;
         if (auto device = deviceOf(mount.source))
             mount.device = *device;
     }
+}
+
+bool MountTable::HasType(std::string_view fileSystemType) const
+{
+    return std::any_of(mounts_.begin(), mounts_.end(),
+                       [&](const Mount& mount) { return mount.fileSystemType == fileSystemType; });
+}
+
+void MountTable::AddMembers(const std::vector<std::vector<DeviceNumber>>& groups)
+{
+    for (auto& mount : mounts_)
+        for (const auto& group : groups)
+            if (std::find(group.begin(), group.end(), mount.device) != group.end())
+                mount.members = group;
 }
 
 std::vector<const MountTable::Mount*> MountTable::MountsOf(DeviceNumber device) const
 {
     std::vector<const Mount*> found;
     for (const auto& mount : mounts_)
-        if (mount.device == device)
+        if (mount.IsOn(device))
             found.push_back(&mount);
     return found;
 }

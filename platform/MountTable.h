@@ -24,6 +24,12 @@ public:
         std::string target;
         std::string fileSystemType;
         std::string root;  // the subtree of the file system that is mounted
+        // Every device of a file system that spans several (btrfs), device
+        // among them; empty for a file system on one device.
+        std::vector<DeviceNumber> members;
+
+        // Whether the mount's file system lives on device.
+        bool IsOn(DeviceNumber other) const;
     };
 
     // false when the file cannot be read; the table is then empty.
@@ -31,13 +37,22 @@ public:
     bool LoadSwaps(const std::filesystem::path& swaps);
 
     // Gives each mount with an anonymous device number the device its
-    // source path leads to, where deviceOf finds one.
-    void ResolveSources(const std::function<std::optional<DeviceNumber>(std::string_view source)>& deviceOf);
+    // source path leads to, where deviceOf finds one. Only file systems that
+    // live on block devices are matched so, as the kernel's list of file
+    // system kinds (proc/filesystems) tells them from the "nodev" ones: a
+    // tmpfs may name any device as its source. Without that list none is.
+    void ResolveSources(const std::filesystem::path& fileSystems,
+                        const std::function<std::optional<DeviceNumber>(std::string_view source)>& deviceOf);
+    // Whether a mount of a file system of this kind is in the table.
+    bool HasType(std::string_view fileSystemType) const;
+    // Joins the devices of each group (the members of one file system) to
+    // the mounts of a device among them.
+    void AddMembers(const std::vector<std::vector<DeviceNumber>>& groups);
 
     // Sources of the active swap areas as the swaps file names them.
     const std::vector<std::string>& SwapSources() const { return swapSources_; }
 
-    // All mounts of a device, in mount order.
+    // All mounts of a device (of a file system it is a member of), in mount order.
     std::vector<const Mount*> MountsOf(DeviceNumber device) const;
     // The mount a device is shown at: its whole file system if mounted so, else its first mount.
     const Mount* PrimaryMountOf(DeviceNumber device) const;

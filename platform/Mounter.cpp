@@ -130,6 +130,8 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
         return Success(VolumeOn(*entry) + " is already mounted at " + EntryFormatter::Sanitize(entry->mountPoint));
     std::string reason = Refusal(*entry);
     if (reason.empty())
+        reason = OffSystem(*entry);
+    if (reason.empty())
         reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry);
     return Finished("Mount", " mounted", *entry, reason);
 }
@@ -141,14 +143,17 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
     std::string reason;
     auto mounts = MountsOf(disks_.Mounts(), *entry);
+    const std::string offSystem = OffSystem(*entry);
     if (entry->mountState != MountState::Mounted) {
         reason = Refusal(*entry);
         // The wanted state already holds, as with mounting a mounted volume.
         if (reason.empty())
             return Success(VolumeOn(*entry) + " is not mounted");
-    } else if (disks_.SystemDevice() == entry->device) {
+    } else if (disks_.HoldsSystemVolume(entry->device)) {
         // Nothing of the system's own volume is touched: without it the system stops.
         reason = entry->identifier + " holds the system volume (/)";
+    } else if (!offSystem.empty()) {
+        reason = offSystem;
     } else if (privileged_) {
         reason = UnmountAsRoot(mounts);
     } else if (mounts.size() > 1) {
@@ -164,6 +169,15 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
             reason = StaysMountedAt(left);
     }
     return Finished("Unmount", " unmounted", *entry, reason);
+}
+
+std::string Mounter::OffSystem(const DiskEntry& entry) const
+{
+    // A test tree's mount table and nodes are not the kernel's: libmount would act on the real system.
+    // A udisksctl the caller chose is its own stand-in; the system's would resolve nodes for real.
+    if (disks_.Root().IsSystem() || (!privileged_ && ownSearchPath_))
+        return {};
+    return entry.identifier + " is in the test tree " + disks_.Root().Directory().string() + ", not on this system";
 }
 
 std::string Mounter::MountAsRoot(const DiskEntry& entry)

@@ -24,8 +24,13 @@ public:
     void SetPrivileged(bool privileged) { privileged_ = privileged; }
     // Where volumes are mounted as root; /media by default.
     void SetMediaDirectory(std::filesystem::path media) { media_ = std::move(media); }
-    // Where udisksctl (and setsid) are looked for; PATH by default.
-    void SetSearchPath(std::string searchPath) { searchPath_ = std::move(searchPath); }
+    // Where udisksctl (and setsid) are looked for; PATH by default. On a
+    // prepared tree udisksctl runs only from a search path set here.
+    void SetSearchPath(std::string searchPath)
+    {
+        searchPath_ = std::move(searchPath);
+        ownSearchPath_ = true;
+    }
 
     Outcome Mount(std::string_view id);
     Outcome Unmount(std::string_view id);
@@ -50,9 +55,12 @@ private:
     static std::vector<const MountTable::Mount*> MountsOf(const MountTable& table, const DiskEntry& entry);
     // Each mount after every mount inside it, the latest first otherwise.
     static std::vector<const MountTable::Mount*> InnermostFirst(std::vector<const MountTable::Mount*> mounts);
+    // Why nothing may act on the device: it is in a prepared tree, not on this system. Empty on this system.
+    std::string OffSystem(const DiskEntry& entry) const;
 
     DiskList& disks_;
     bool privileged_ = false;
     std::filesystem::path media_ = "/media";
     std::string searchPath_;
+    bool ownSearchPath_ = false;
 };

@@ -100,19 +100,21 @@ void ProbeCache::Read()
     const std::string text = Trusted(fd, false) ? TextFile::ReadFrom(fd).value_or("") : "";
     ::close(fd);
     for (std::string_view line : SplitLines(text)) {
-        // device size sequence writes stamp content type label uuid
+        // device partition start size sequence writes stamp content type label uuid
         auto words = Words(line);
-        if (words.size() != 9)
+        if (words.size() != 11)
             continue;
         auto device = DeviceNumber::Parse(words[0]);
-        auto size = ParseDecimal<uint64_t>(words[1]);
-        auto sequence = ParseDecimal<uint64_t>(words[2]);
-        auto stamp = ParseDecimal<int64_t>(words[4]);
-        auto content = ParseDecimal<int>(words[5]);
-        if (!device || !size || !sequence || !stamp || !content || *content < 0 || *content > 2)
+        auto partition = ParseDecimal<uint64_t>(words[1]);
+        auto start = ParseDecimal<uint64_t>(words[2]);
+        auto size = ParseDecimal<uint64_t>(words[3]);
+        auto sequence = ParseDecimal<uint64_t>(words[4]);
+        auto stamp = ParseDecimal<int64_t>(words[6]);
+        auto content = ParseDecimal<int>(words[7]);
+        if (!device || !partition || !start || !size || !sequence || !stamp || !content || *content < 0 || *content > 2)
             continue;
-        facts_[Key{*device, *size, *sequence, std::string(words[3])}] =
-            Facts{*stamp, static_cast<Content>(*content), Unescape(words[7]), Unescape(words[6]), Unescape(words[8])};
+        facts_[Key{*device, *partition, *start, *size, *sequence, std::string(words[5])}] =
+            Facts{*stamp, static_cast<Content>(*content), Unescape(words[9]), Unescape(words[8]), Unescape(words[10])};
     }
 }
 
@@ -148,9 +150,10 @@ void ProbeCache::Save(int64_t now)
     for (const auto& [key, facts] : facts_) {
         if (now < facts.stamp || now - facts.stamp >= kLifetimeNanoseconds)
             continue;
-        text += key.device.Text() + ' ' + std::to_string(key.sizeBytes) + ' ' + std::to_string(key.diskSequence) + ' ' +
-                key.writes + ' ' + std::to_string(facts.stamp) + ' ' + std::to_string(static_cast<int>(facts.content)) +
-                ' ' + Escape(facts.fileSystemType) + ' ' + Escape(facts.label) + ' ' + Escape(facts.uuid) + '\n';
+        text += key.device.Text() + ' ' + std::to_string(key.partition) + ' ' + std::to_string(key.startSector) + ' ' +
+                std::to_string(key.sizeBytes) + ' ' + std::to_string(key.diskSequence) + ' ' + key.writes + ' ' +
+                std::to_string(facts.stamp) + ' ' + std::to_string(static_cast<int>(facts.content)) + ' ' +
+                Escape(facts.fileSystemType) + ' ' + Escape(facts.label) + ' ' + Escape(facts.uuid) + '\n';
     }
     int dir = OpenFolder(true);
     if (dir < 0)

@@ -12,13 +12,17 @@
 
 // What probing found on devices, kept for a few seconds so the back-to-back
 // listings of one scan read each device once. An entry serves only the same
-// media in the same state: the device number, its size, the kernel's disk
-// sequence number (new whenever the device is attached again or its media
-// changes) and the write counters of the device and its disk must all match.
+// media in the same state: the device number, for a partition its number and
+// first sector (a partition table read anew hands device numbers out again),
+// its size, the kernel's disk sequence number (new whenever the device is
+// attached again or its media changes) and the write counters of the device
+// and its disk must all match.
 class ProbeCache {
 public:
     struct Key {
         DeviceNumber device;
+        uint64_t partition = 0;    // 0 for a whole disk
+        uint64_t startSector = 0;  // of a partition on its disk
         uint64_t sizeBytes = 0;
         uint64_t diskSequence = 0;
         std::string writes;  // digits and commas

@@ -70,6 +70,7 @@ bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk,
     if (!number)
         return false;
     part.number = *number;
+    part.entry.partitionNumber = *number;
     part.entry.identifier = std::move(name);
     part.entry.whole = false;
     part.entry.wholeIdentifier = disk.identifier;
@@ -199,6 +200,26 @@ std::optional<std::string> SysfsBlockDevices::NameOf(const SystemRoot& root, Dev
                 return entry.identifier;
     }
     return std::nullopt;
+}
+
+std::vector<std::vector<DeviceNumber>> SysfsBlockDevices::BtrfsMembers(const SystemRoot& root)
+{
+    std::vector<std::vector<DeviceNumber>> groups;
+    std::error_code error;
+    for (fs::directory_iterator it(root.Path("/sys/fs/btrfs"), error), end; !error && it != end; it.increment(error)) {
+        std::vector<DeviceNumber> members;
+        std::error_code inner;
+        // Each entry is named after a member and leads to its device folder.
+        for (fs::directory_iterator device(it->path() / "devices", inner); !inner && device != end;
+             device.increment(inner)) {
+            auto number = TextFile::FirstLine(device->path() / "dev");
+            if (auto parsed = number ? DeviceNumber::Parse(*number) : std::nullopt)
+                members.push_back(*parsed);
+        }
+        if (!members.empty())
+            groups.push_back(std::move(members));
+    }
+    return groups;
 }
 
 std::optional<std::string> SysfsBlockDevices::MapperDevice(const SystemRoot& root, std::string_view mapperName)

@@ -27,6 +27,10 @@ public:
     // of its symlink, or DEVNAME in its uevent), else by searching sys/block.
     static std::optional<std::string> NameOf(const SystemRoot& root, DeviceNumber device);
 
+    // The devices of each mounted btrfs file system, as the kernel lists them
+    // in sys/fs/btrfs/UUID/devices; one group for each file system.
+    static std::vector<std::vector<DeviceNumber>> BtrfsMembers(const SystemRoot& root);
+
     // The device-mapper device called mapperName, by its kernel name.
     static std::optional<std::string> MapperDevice(const SystemRoot& root, std::string_view mapperName);
 

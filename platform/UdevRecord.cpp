@@ -3,8 +3,6 @@
 #include "base/TextLines.h"
 #include "platform/TextFile.h"
 
-#include <charconv>
-
 namespace {
 
 int HexValue(char c)
@@ -60,18 +58,20 @@ std::string UdevRecord::Label() const
     return Property("ID_FS_LABEL").value_or("");
 }
 
-std::optional<uint64_t> UdevRecord::DiskSequence() const
+std::optional<UdevRecord::DiskSequenceLink> UdevRecord::DiskSequence() const
 {
     constexpr std::string_view kPrefix = "disk/by-diskseq/";
+    constexpr std::string_view kPart = "-part";
     for (std::string_view link : links_) {
         if (link.substr(0, kPrefix.size()) != kPrefix)
             continue;
         link.remove_prefix(kPrefix.size());
-        uint64_t sequence = 0;
-        auto [end, error] = std::from_chars(link.data(), link.data() + link.size(), sequence);
-        std::string_view rest = link.substr(static_cast<size_t>(end - link.data()));
-        if (error == std::errc() && end != link.data() && (rest.empty() || rest.substr(0, 5) == "-part"))
-            return sequence;
+        size_t part = link.find(kPart);
+        auto sequence = ParseDecimal<uint64_t>(link.substr(0, part));
+        auto partition = part == std::string_view::npos ? std::optional<uint64_t>(0)
+                                                        : ParseDecimal<uint64_t>(link.substr(part + kPart.size()));
+        if (sequence && partition)
+            return DiskSequenceLink{*sequence, *partition};
     }
     return std::nullopt;
 }

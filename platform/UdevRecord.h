@@ -23,9 +23,14 @@ public:
     // The label as the file system holds it: ID_FS_LABEL_ENC decoded, else
     // ID_FS_LABEL (where udev replaced unsafe characters).
     std::string Label() const;
-    // The disk sequence number of its disk/by-diskseq link ("N", or "N-partM"
-    // for a partition); nullopt without such a link.
-    std::optional<uint64_t> DiskSequence() const;
+    // What its disk/by-diskseq link ("N", or "N-partM" for a partition)
+    // names: the disk sequence number and the partition number (0 for a
+    // disk); nullopt without such a link.
+    struct DiskSequenceLink {
+        uint64_t sequence = 0;
+        uint64_t partition = 0;
+    };
+    std::optional<DiskSequenceLink> DiskSequence() const;
 
     // Undoes udev's \xNN escaping.
     static std::string DecodeEscapes(std::string_view text);

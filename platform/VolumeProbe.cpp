@@ -67,6 +67,9 @@ std::optional<UdevRecord> VolumeProbe::CurrentRecord(const SystemRoot& root, con
     if (!record || !diskSequence)
         return record;
     auto recorded = record->DiskSequence();
+    // A partition table read anew hands the device number to whichever partition comes first.
+    if (recorded && recorded->partition != entry.partitionNumber)
+        return std::nullopt;
     if (!recorded && !entry.whole) {
         auto diskNumber = TextFile::FirstLine(root.Path("/sys/block") / entry.wholeIdentifier / "dev");
         auto disk = diskNumber ? DeviceNumber::Parse(*diskNumber) : std::nullopt;
@@ -74,7 +77,7 @@ std::optional<UdevRecord> VolumeProbe::CurrentRecord(const SystemRoot& root, con
         if (diskRecord)
             recorded = diskRecord->DiskSequence();
     }
-    if (recorded && *recorded != *diskSequence)
+    if (recorded && recorded->sequence != *diskSequence)
         return std::nullopt;
     return record;
 }

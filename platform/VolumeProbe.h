@@ -21,8 +21,9 @@ public:
 
     // The udev record of a device, unless it is stale: udev named a disk
     // sequence number other than the disk's own (diskSequence, from sysfs),
-    // so the record describes media that was there before. A partition's
-    // record without such a link is judged by its disk's record.
+    // so the record describes media that was there before, or another
+    // partition number than the device's. A partition's record without such
+    // a link is judged by its disk's record.
     static std::optional<UdevRecord> CurrentRecord(const SystemRoot& root, const DiskEntry& entry,
                                                    std::optional<uint64_t> diskSequence);
     static void FromRecord(const UdevRecord& record, DiskEntry& entry);

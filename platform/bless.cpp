@@ -5,7 +5,7 @@
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    int status = BlessCommand::Run(args, std::cout, std::cerr);
+    int status = BlessCommand::Run(SystemRoot(), args, std::cout, std::cerr);
     std::cout.flush();
     return std::cout ? status : 1;
 }

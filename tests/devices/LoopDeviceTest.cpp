@@ -118,7 +118,7 @@ TEST_F(LoopDeviceFlowTest, AReusedIdentifierActsOnNothing)
     ASSERT_TRUE(Main()->mountBtn()->Enabled());
 
     loop_.reset();
-    loop_ = std::make_unique<LoopDevice>(other, fs::path("/media") / otherLabel, node);
+    loop_ = std::make_unique<LoopDevice>(other, fs::path("/media") / otherLabel, LoopDevice::Partitions::Ignored, node);
     if (loop_->Node().empty())
         GTEST_SKIP() << "skipped: " << node << " was taken by something else meanwhile: " << loop_->Error();
     Main()->mountBtn()->Push();

@@ -1,7 +1,12 @@
 #include "TestSupport.h"
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -33,7 +38,7 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.root);
-        auto result = RunTool("bless", {"--root", c.root, "--getBoot"});
+        auto result = RunToolOn(c.root, "bless", {"--getBoot"});
         EXPECT_EQ(result.status, c.status);
         EXPECT_EQ(result.output, c.output);
         EXPECT_EQ(result.errorOutput.empty(), c.status == 0) << result.errorOutput;
@@ -42,8 +47,25 @@ TEST(BlessTool, BootDeviceOfFakeRoots)
 
 TEST(BlessTool, OverlayRootIsExplained)
 {
-    auto result = RunTool("bless", {"--root", FixturePath("boot-overlay").string(), "--getBoot"});
+    auto result = RunToolOn(FixturePath("boot-overlay"), "bless", {"--getBoot"});
     EXPECT_EQ(result.errorOutput, "bless: / is not on a block device (overlay from overlay)\n");
+}
+
+TEST(BlessTool, BtrfsRootIsFoundThroughItsSource)
+{
+    // mountinfo gives "/" an anonymous number; only the node its source names tells the device.
+    TempFolder root;
+    fs::copy(FixturePath("boot-btrfs"), root.Path(), fs::copy_options::recursive);
+    auto without = RunToolOn(root.Path(), "bless", {"--getBoot"});
+    EXPECT_EQ(without.status, 1);
+    EXPECT_EQ(without.errorOutput, "bless: / is not on a block device (btrfs from /dev/vda2)\n");
+
+    fs::create_directory(root.Path() / "dev");
+    if (::mknod((root.Path() / "dev/vda2").c_str(), S_IFBLK | 0600, ::makedev(254, 2)) != 0)
+        GTEST_SKIP() << "cannot make a device node here: " << std::strerror(errno);
+    auto result = RunToolOn(root.Path(), "bless", {"--getBoot"});
+    EXPECT_EQ(result.status, 0) << result.errorOutput;
+    EXPECT_EQ(result.output, "/dev/vda2\n");
 }
 
 TEST(BlessTool, ThisMachine)
@@ -60,7 +82,16 @@ TEST(BlessTool, ThisMachine)
 
 TEST(BlessTool, UsageErrorsExitTwo)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"--getboot"}, {"--getBoot", "x"}, {"--info"}}) {
+    // No option points the program at another tree than the system's own.
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"--getboot"},
+        {"--getBoot", "x"},
+        {"--info"},
+        {"--root", "/tmp", "--getBoot"},
+        {"--root=/tmp", "--getBoot"},
+    };
+    for (const auto& args : cases) {
         auto result = RunTool("bless", args);
         EXPECT_EQ(result.status, 2) << testing::PrintToString(args);
         EXPECT_EQ(result.output, "");

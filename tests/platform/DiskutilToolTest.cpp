@@ -1,24 +1,34 @@
 #include "TestSupport.h"
 
+#include "LoopDevices.h"
+#include "platform/DiskList.h"
+#include "platform/MountTable.h"
+#include "platform/Mounter.h"
+
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <memory>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The built diskutil run as a program, on the fake system.
+// The diskutil command on the fake system.
 class DiskutilTool : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { system_ = std::make_unique<FakeSystem>(); }
     static void TearDownTestSuite() { system_.reset(); }
     void SetUp() override { ASSERT_EQ(system_->Error(), ""); }
 
-    static ProcessResult Diskutil(std::vector<std::string> args)
+    static ProcessResult Diskutil(const std::vector<std::string>& args)
     {
-        args.insert(args.begin(), {"--root", system_->Root().string()});
-        return RunTool("diskutil", std::move(args));
+        return RunToolOn(system_->Root(), "diskutil", args);
     }
 
     static std::unique_ptr<FakeSystem> system_;
@@ -28,10 +38,11 @@ std::unique_ptr<FakeSystem> DiskutilTool::system_;
 
 TEST_F(DiskutilTool, ApplicationPipelinesGiveAlignedRows)
 {
-    // As the application's shell finds it: last on PATH.
-    std::string diskutil =
-        "PATH=\"$PATH:" + ToolPath("").string() + "\" diskutil --root " + ShellWord(system_->Root().string());
-    ListingColumns columns = ReadListingColumns(diskutil);
+    // The listing of the fake system through the application's own pipelines.
+    TempFolder saved;
+    const fs::path listing = saved.Path() / "listing";
+    std::ofstream(listing) << Diskutil({"info", "-all"}).output;
+    ListingColumns columns = ListingColumnsOf("cat " + ShellWord(listing.string()));
 
     ASSERT_EQ(columns.names.size(), 10u);
     ASSERT_EQ(columns.nodes.size(), columns.names.size());
@@ -151,8 +162,20 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
 
 TEST_F(DiskutilTool, UsageErrorsExitTwo)
 {
+    const std::string root = system_->Root().string();
     const std::vector<std::vector<std::string>> cases = {
-        {}, {"info"}, {"mount"}, {"unmount"}, {"list"}, {"eject", "loop2"}, {"info", "vda1", "extra"}, {"--root"},
+        {},
+        {"info"},
+        {"mount"},
+        {"unmount"},
+        {"list"},
+        {"eject", "loop2"},
+        {"info", "vda1", "extra"},
+        {"--root"},
+        // No option points the program at another tree: it would mount that tree's image files for real.
+        {"--root", root, "mount", "sdc"},
+        {"--root=" + root, "mount", "sdc"},
+        {"--root", root, "info", "-all"},
     };
     for (const auto& args : cases) {
         auto result = RunTool("diskutil", args);
@@ -160,15 +183,74 @@ TEST_F(DiskutilTool, UsageErrorsExitTwo)
         EXPECT_EQ(result.output, "");
         EXPECT_NE(result.errorOutput.find("usage: diskutil"), std::string::npos);
     }
+    EXPECT_EQ(RunWithSbin("losetup -n -j " + ShellWord(root + "/dev/sdc")).output, "");
 }
 
 TEST_F(DiskutilTool, UnreadableRootFailsCleanly)
 {
     TempFolder empty;
-    auto result = RunTool("diskutil", {"--root", empty.Path().string(), "info", "-all"});
+    auto result = RunToolOn(empty.Path(), "diskutil", {"info", "-all"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.output, "");
     EXPECT_NE(result.errorOutput.find("sys/block"), std::string::npos);
+}
+
+// A prepared tree's devices are not this system's: as root, libmount would
+// mount its image files and unmount whatever its mount table names, for real.
+TEST(DiskTestTree, NothingIsMountedOrUnmountedForReal)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root: only then could a mount or unmount go through";
+    FakeSystem system;
+    ASSERT_EQ(system.Error(), "");
+    TempFolder media;
+    TempFolder held;  // really mounted; the tree says it is sdc's
+    ASSERT_EQ(::mount("tarnvik-held", held.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k"), 0)
+        << std::strerror(errno);
+    struct Cleanup {
+        const FakeSystem& system;
+        const fs::path& media;
+        const fs::path& held;
+        ~Cleanup()
+        {
+            ::umount2(held.c_str(), MNT_DETACH);
+            std::error_code error;
+            for (const auto& made : fs::directory_iterator(media, error))
+                ::umount2(made.path().c_str(), MNT_DETACH);
+            RunWithSbin("for n in $(losetup -n -O NAME -j " + ShellWord((system.Root() / "dev/loop2").string()) +
+                        "); do losetup -d $n; done");
+        }
+    } cleanup{system, media.Path(), held.Path()};
+    std::ofstream(system.Root() / "proc/self/mountinfo", std::ios::app)
+        << "50 26 8:32 / " << held.Path().string() << " rw,relatime - ext4 /dev/sdc rw\n";
+    TempFolder bin;
+    const fs::path log = bin.Path() / "ran";
+    bin.AddScript("udisksctl", ": > " + ShellWord(log.string()));
+    SavedVariable path("PATH");
+    ::setenv("PATH", bin.Path().c_str(), 1);
+
+    const std::string where = " is in the test tree " + system.Root().string() + ", not on this system";
+    for (bool privileged : {true, false}) {
+        SCOPED_TRACE(privileged ? "as root" : "through the udisksctl on PATH");
+        DiskList disks{SystemRoot(system.Root())};
+        ASSERT_TRUE(disks.Load());
+        Mounter mounter(disks);
+        mounter.SetPrivileged(privileged);
+        mounter.SetMediaDirectory(media.Path());
+        auto mounted = mounter.Mount("loop2");
+        EXPECT_EQ(mounted.exitCode, 1);
+        EXPECT_EQ(mounted.message, "Mount of loop2 failed: loop2" + where);
+        auto unmounted = mounter.Unmount("sdc");
+        EXPECT_EQ(unmounted.exitCode, 1);
+        EXPECT_EQ(unmounted.message, "Unmount of sdc failed: sdc" + where);
+    }
+    EXPECT_TRUE(fs::is_empty(media.Path()));
+    EXPECT_FALSE(fs::exists(log)) << "udisksctl ran";
+    MountTable now;
+    ASSERT_TRUE(now.LoadMountInfo("/proc/self/mountinfo"));
+    const MountTable::Mount* still = now.MountAt(held.Path().string());
+    ASSERT_NE(still, nullptr) << "the real mount the tree named is gone";
+    EXPECT_EQ(still->fileSystemType, "tmpfs");
 }
 
 }  // namespace

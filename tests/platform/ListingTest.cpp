@@ -2,6 +2,7 @@
 
 #include "platform/DiskList.h"
 #include "platform/EntryFormatter.h"
+#include "platform/Mounter.h"
 #include "platform/SysfsBlockDevices.h"
 
 #include <gtest/gtest.h>
@@ -153,6 +154,7 @@ TEST(DiskListingRoots, AnonymousDeviceNumbersMatchBySource)
         {"sdc", "Device Node: x", "Yes", "/mnt/pool", "ext4"},  // its whole file system, not the subvolume
         {"dm-0", "Backup\nMounted: x\tVolume Name: y", "Yes", "/srv/snapshots", "xfs"},  // by its mapper name
         {"vda10", "Data Disk", "No", "", "ext4"},  // a FUSE mount's claim counts for nothing
+        {"loop2", "Untitled", "No", "", "vfat"},   // nor does a tmpfs's, which lives on no device
         {"vda1", "ROOT FS", "Yes", "/", "ext4"},   // a real device number still counts as it is
     };
     for (const auto& expected : cases) {
@@ -165,7 +167,42 @@ TEST(DiskListingRoots, AnonymousDeviceNumbersMatchBySource)
         EXPECT_EQ(entry->Personality(), expected.personality);
     }
     EXPECT_EQ(disks.Mounts().MountsOf({8, 32}).size(), 2u);
-    EXPECT_EQ(disks.SystemDevice(), (DeviceNumber{254, 1}));
+    EXPECT_TRUE(disks.HoldsSystemVolume({254, 1}));
+}
+
+TEST(DiskListingRoots, EveryDeviceOfAFileSystemOverSeveralIsMounted)
+{
+    // mountinfo names one device of each btrfs file system; sysfs lists all of them.
+    FakeSystem system;
+    ASSERT_EQ(system.Error(), "");
+    const fs::path& r = system.Root();
+    std::ofstream(r / "proc/self/mountinfo") << "26 1 0:30 /@ / rw - btrfs /dev/vda1 rw\n"
+                                                "40 26 0:52 / /mnt/pool rw - btrfs /dev/sdc rw\n";
+    const std::pair<const char*, std::vector<std::pair<const char*, const char*>>> fileSystems[] = {
+        {"8e0c", {{"vda1", "254:1"}, {"vda10", "254:10"}}},
+        {"51aa", {{"sdb", "8:16"}, {"sdc", "8:32"}}},
+    };
+    for (const auto& [uuid, members] : fileSystems) {
+        for (const auto& [name, number] : members) {
+            fs::create_directories(r / "sys/fs/btrfs" / uuid / "devices" / name);
+            std::ofstream(r / "sys/fs/btrfs" / uuid / "devices" / name / "dev") << number << "\n";
+        }
+    }
+    DiskList disks{SystemRoot(r)};
+    ASSERT_TRUE(disks.Load());
+    const std::pair<const char*, const char*> mounted[] = {
+        {"vda1", "/"}, {"vda10", "/"}, {"sdc", "/mnt/pool"}, {"sdb", "/mnt/pool"}, {"loop2", ""}};
+    for (const auto& [id, point] : mounted) {
+        SCOPED_TRACE(id);
+        const DiskEntry* entry = disks.Find(id);
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(entry->MountedText(), *point ? "Yes" : "No");
+        EXPECT_EQ(entry->mountPoint, point);
+    }
+    // Unmounting any device of the system's own file system would unmount "/".
+    EXPECT_TRUE(disks.HoldsSystemVolume({254, 10}));
+    EXPECT_FALSE(disks.HoldsSystemVolume({8, 16}));
+    EXPECT_EQ(Mounter(disks).Unmount("vda10").message, "Unmount of vda10 failed: vda10 holds the system volume (/)");
 }
 
 TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
@@ -193,6 +230,11 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
     write("run/udev/data/b8:48", "S:disk/by-diskseq/29\n");  // the disk had other media then
     write("run/udev/data/b8:49", "E:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P1\n");
     write("run/udev/data/b8:50", "S:disk/by-diskseq/30-part2\nE:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P2\n");
+    // The table was read anew: the device number sdd3 had before is now sdd4's.
+    write("sys/block/sdd/sdd4/dev", "8:51\n");
+    write("sys/block/sdd/sdd4/size", "8\n");
+    write("sys/block/sdd/sdd4/partition", "4\n");
+    write("run/udev/data/b8:51", "S:disk/by-diskseq/30-part3\nE:ID_FS_TYPE=ext4\nE:ID_FS_LABEL=P3\n");
 
     const std::pair<std::string, std::string> loopRecords[] = {
         {"S:disk/by-diskseq/21\n", "OLD"},      // this very media
@@ -208,6 +250,7 @@ TEST(DiskListingRoots, UdevRecordsOfEarlierMediaAreIgnored)
         EXPECT_EQ(disks.Find("loop0")->VolumeName(), name);
         EXPECT_EQ(disks.Find("sdd1")->VolumeName(), "Unknown");  // judged by its disk's record
         EXPECT_EQ(disks.Find("sdd2")->VolumeName(), "P2");       // by its own link
+        EXPECT_EQ(disks.Find("sdd4")->VolumeName(), "Unknown");  // the link names another partition
     }
 }
 

@@ -110,15 +110,6 @@ TEST_F(DiskLoopDevices, ListedAndAligned)
     }
 }
 
-bool KernelHas(const std::string& fileSystem)
-{
-    std::ifstream in("/proc/filesystems");
-    for (std::string line; std::getline(in, line);)
-        if (line.size() > fileSystem.size() && line.substr(line.size() - fileSystem.size() - 1) == "\t" + fileSystem)
-            return true;
-    return false;
-}
-
 TEST_F(DiskLoopDevices, MountAndUnmount)
 {
     const std::pair<const LoopDevice*, std::string> volumes[] = {{data_.get(), kData}, {stick_.get(), kStick}};

@@ -29,7 +29,7 @@ DiskEntry Probed(const std::string& label)
 TEST(DiskProbeCache, ServesOnlyTheSameMediaForAFewSeconds)
 {
     TempFolder dir;
-    const ProbeCache::Key key{{7, 3}, 16777216, 42, "0,0,0"};
+    const ProbeCache::Key key{{259, 3}, 2, 34816, 16777216, 42, "0,0,0"};
     const std::string label = "A label\nwith \\x41 \t and\xff bytes";
     const int64_t t0 = 1000 * kSecond;
     {
@@ -45,12 +45,16 @@ TEST(DiskProbeCache, ServesOnlyTheSameMediaForAFewSeconds)
     };
     const Case cases[] = {
         {"same media a moment later", key, t0 + kSecond, true},
-        {"past its lifetime", key, t0 + ProbeCache::kLifetimeNanoseconds, false},
+        {"just within its lifetime", key, t0 + 2'900'000'000, true},
+        {"past its lifetime", key, t0 + 3'000'000'000, false},
         {"clock before the entry", key, t0 - 1, false},
-        {"attached again or new media", {{7, 3}, 16777216, 43, "0,0,0"}, t0 + 1, false},
-        {"another device", {{7, 4}, 16777216, 42, "0,0,0"}, t0 + 1, false},
-        {"another size", {{7, 3}, 8388608, 42, "0,0,0"}, t0 + 1, false},
-        {"written since", {{7, 3}, 16777216, 42, "1,8,0"}, t0 + 1, false},
+        {"attached again or new media", {{259, 3}, 2, 34816, 16777216, 43, "0,0,0"}, t0 + 1, false},
+        {"another device", {{259, 4}, 2, 34816, 16777216, 42, "0,0,0"}, t0 + 1, false},
+        // The partition table was read anew and the number went to another partition.
+        {"another partition", {{259, 3}, 1, 34816, 16777216, 42, "0,0,0"}, t0 + 1, false},
+        {"the partition moved", {{259, 3}, 2, 2048, 16777216, 42, "0,0,0"}, t0 + 1, false},
+        {"another size", {{259, 3}, 2, 34816, 8388608, 42, "0,0,0"}, t0 + 1, false},
+        {"written since", {{259, 3}, 2, 34816, 16777216, 42, "1,8,0"}, t0 + 1, false},
     };
     ProbeCache cache(dir.Path() / "cache");
     for (const auto& c : cases) {
@@ -69,7 +73,7 @@ TEST(DiskProbeCache, ServesOnlyTheSameMediaForAFewSeconds)
 TEST(DiskProbeCache, FolderOthersCanChangeIsNotTrusted)
 {
     TempFolder dir;
-    const ProbeCache::Key key{{7, 3}, 4096, 42, "0"};
+    const ProbeCache::Key key{{7, 3}, 0, 0, 4096, 42, "0"};
     const int64_t now = ProbeCache::Now();
     {
         ProbeCache cache(dir.Path() / "cache");

@@ -2,8 +2,12 @@
 
 #include "LoopDevices.h"
 #include "base/TextLines.h"
+#include "platform/BlessCommand.h"
+#include "platform/DiskutilCommand.h"
 
 #include <stdlib.h>
+
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -32,13 +36,27 @@ size_t Count(std::string_view text, std::string_view needle)
     return count;
 }
 
+ProcessResult RunToolOn(const fs::path& root, std::string_view name, const std::vector<std::string>& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    auto run = name == "bless" ? BlessCommand::Run : DiskutilCommand::Run;
+    int status = run(SystemRoot(root), args, out, err);
+    return {status, out.str(), err.str()};
+}
+
 ListingColumns ReadListingColumns(const std::string& diskutil)
+{
+    return ListingColumnsOf(diskutil + " info -all");
+}
+
+ListingColumns ListingColumnsOf(const std::string& listing)
 {
     // The application's own command lines, word for word.
     ListingColumns columns;
-    columns.names = Lines(RunShell(diskutil + " info -all | grep 'Volume Name:' | awk '{print $3 $4 $5}'").output);
-    columns.nodes = Lines(RunShell(diskutil + " info -all | grep 'Device Node:' | awk '{print $3 $4 $5}'").output);
-    columns.mounted = Lines(RunShell(diskutil + " info -all | grep 'Mounted:' | awk '{print $2}'").output);
+    columns.names = Lines(RunShell(listing + " | grep 'Volume Name:' | awk '{print $3 $4 $5}'").output);
+    columns.nodes = Lines(RunShell(listing + " | grep 'Device Node:' | awk '{print $3 $4 $5}'").output);
+    columns.mounted = Lines(RunShell(listing + " | grep 'Mounted:' | awk '{print $2}'").output);
     return columns;
 }
 

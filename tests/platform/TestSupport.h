@@ -17,6 +17,10 @@ ProcessResult RunShell(const std::string& line);
 // Runs a built tool ("diskutil", "bless") with exactly these arguments, no shell in between.
 ProcessResult RunTool(std::string_view name, std::vector<std::string> args);
 
+// A tool's command ("diskutil", "bless") run in this process on the system
+// under root, as its program runs it on "/": the programs take no other tree.
+ProcessResult RunToolOn(const std::filesystem::path& root, std::string_view name, const std::vector<std::string>& args);
+
 // The lines of text, without line breaks; no final empty line.
 std::vector<std::string> Lines(std::string_view text);
 // How often needle occurs in text.
@@ -52,3 +56,5 @@ struct ListingColumns {
     std::vector<std::string> mounted;
 };
 ListingColumns ReadListingColumns(const std::string& diskutil);
+// The same from listing, a shell command that prints what "diskutil info -all" prints.
+ListingColumns ListingColumnsOf(const std::string& listing);

@@ -123,6 +123,15 @@ std::string WhyNoLoopDevices()
     return {};
 }
 
+bool KernelHas(const std::string& fileSystem)
+{
+    std::ifstream in("/proc/filesystems");
+    for (std::string line; std::getline(in, line);)
+        if (line.size() > fileSystem.size() && line.substr(line.size() - fileSystem.size() - 1) == "\t" + fileSystem)
+            return true;
+    return false;
+}
+
 std::string MakeImage(const fs::path& path, const std::string& type, const std::string& label, int sizeMiB)
 {
     {
@@ -171,12 +180,12 @@ std::string TestName(const std::string& base)
     return base + " " + tag;
 }
 
-LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint, const std::string& node)
+LoopDevice::LoopDevice(const fs::path& image, fs::path mountPoint, Partitions partitions, const std::string& node)
     : mountPoint_(std::move(mountPoint))
 {
     Watcher& watcher = Watcher::OfThisProcess();
-    ProcessResult attached =
-        RunWithSbin("losetup " + (node.empty() ? "-f --show" : ShellWord(node)) + " " + ShellWord(image.string()));
+    ProcessResult attached = RunWithSbin("losetup " + (node.empty() ? "-f --show" : ShellWord(node)) +
+                                         (partitions == Partitions::Read ? " -P " : " ") + ShellWord(image.string()));
     node_ = node.empty() ? TrimSpace(attached.output) : node;
     if (attached.status != 0 || node_.rfind("/dev/loop", 0) != 0) {
         error_ = "losetup failed: " + attached.errorOutput;

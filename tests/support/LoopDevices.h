@@ -20,6 +20,9 @@ ProcessResult RunWithSbin(const std::string& line);
 // losetup, findmnt or mkfs.ext4 missing); empty when they can.
 std::string WhyNoLoopDevices();
 
+// Whether the kernel knows the file system type (it may still have to load a module for others).
+bool KernelHas(const std::string& fileSystem);
+
 // A sizeMiB image file at path holding the file system made by
 // mkfs.<type> (ext4, vfat, btrfs) with label, or zeros when type is empty.
 // Returns the mkfs error text, empty on success.
@@ -41,9 +44,11 @@ std::string TestName(const std::string& base);
 // process dies first (killed at its time limit, say).
 class LoopDevice {
 public:
+    // Whether the kernel reads the image's partition table.
+    enum class Partitions { Ignored, Read };
     // Attached to the first free loop device, or to node ("/dev/loopN") when one is given.
     explicit LoopDevice(const std::filesystem::path& image, std::filesystem::path mountPoint = {},
-                        const std::string& node = {});
+                        Partitions partitions = Partitions::Ignored, const std::string& node = {});
     ~LoopDevice();
     LoopDevice(const LoopDevice&) = delete;
     LoopDevice& operator=(const LoopDevice&) = delete;
