@@ -472,11 +472,13 @@ void mainWindow::checkForDevices()
 {
     Shell shell;
     QueryOutputs outputs = RunQueries(shell);
+    bool pairUp = EntriesPairUp(outputs.texts);
     for (int64_t wait : kRetryWaits) {
-        if (outputs.failure != 0 || EntriesPairUp(outputs.texts))
+        if (outputs.failure != 0 || pairUp)
             break;
         Pause(wait);
         outputs = RunQueries(shell);
+        pairUp = EntriesPairUp(outputs.texts);
     }
 
     struct Column {
@@ -486,7 +488,6 @@ void mainWindow::checkForDevices()
     static const Column kColumns[] = {{&mainWindow::theResult1, &mainWindow::parseTheResult1},
                                       {&mainWindow::theResult2, &mainWindow::parseTheResult2},
                                       {&mainWindow::theResult3, &mainWindow::parseTheResult3}};
-    const bool pairUp = EntriesPairUp(outputs.texts);
     for (size_t i = 0; i < outputs.texts.size(); ++i) {
         std::shared_ptr<mainWindow> window = Main();
         ((*window).*kColumns[i].area)()->Text(outputs.texts[i]);

@@ -87,9 +87,11 @@ size_t EntryCount(std::string_view output)
 
 bool EntriesPairUp(const std::vector<std::string>& outputs)
 {
-    return std::adjacent_find(outputs.begin(), outputs.end(), [](const std::string& a, const std::string& b) {
-               return EntryCount(a) != EntryCount(b);
-           }) == outputs.end();
+    if (outputs.empty())
+        return true;
+    const size_t entries = EntryCount(outputs.front());
+    return std::all_of(outputs.begin() + 1, outputs.end(),
+                       [entries](const std::string& output) { return EntryCount(output) == entries; });
 }
 
 std::string BootVolumeFrom(std::string_view blessOutput)
