@@ -1,7 +1,7 @@
 #include "platform/MountPointPlanner.h"
 
-#include "platform/EntryFormatter.h"
 #include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -97,7 +97,7 @@ std::optional<std::string> ReadRecord(int records, const std::string& recordName
 
 std::string MountPointPlanner::DirectoryName(std::string_view volumeName)
 {
-    std::string name = EntryFormatter::Sanitize(volumeName);
+    std::string name = PrintableLine(volumeName);
     for (char& c : name)
         if (c == '/')
             c = '_';
@@ -150,13 +150,13 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
     fs::create_directories(media_, ignored);
     int records = OpenRecords(true);
     if (records < 0) {
-        folder.error = "cannot keep a record of its folder in " + EntryFormatter::Sanitize(records_.string()) + ": " +
-                       std::strerror(errno);
+        folder.error =
+            "cannot keep a record of its folder in " + PrintableLine(records_.string()) + ": " + std::strerror(errno);
         return folder;
     }
     int parent = ::open(media_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0) {
-        folder.error = "cannot open " + EntryFormatter::Sanitize(media_.string()) + ": " + std::strerror(errno);
+        folder.error = "cannot open " + PrintableLine(media_.string()) + ": " + std::strerror(errno);
         ::close(records);
         return folder;
     }
@@ -168,15 +168,14 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
         // Made with no access for others until it is set up; whatever exists already is someone else's.
         made = ::mkdirat(parent, name.c_str(), 0700) == 0;
         if (!made && errno != EEXIST)
-            folder.error =
-                "cannot create " + EntryFormatter::Sanitize((media_ / name).string()) + ": " + std::strerror(errno);
+            folder.error = "cannot create " + PrintableLine((media_ / name).string()) + ": " + std::strerror(errno);
     }
     if (!made && folder.error.empty())
-        folder.error = "no free folder for it in " + EntryFormatter::Sanitize(media_.string()) + " (" + base +
-                       " and its " + std::to_string(kNames - 1) + " numbered names are taken)";
+        folder.error = "no free folder for it in " + PrintableLine(media_.string()) + " (" + base + " and its " +
+                       std::to_string(kNames - 1) + " numbered names are taken)";
     if (made) {
         folder.path = media_ / name;
-        const std::string shown = EntryFormatter::Sanitize(folder.path.string());
+        const std::string shown = PrintableLine(folder.path.string());
         const std::string text = folder.path.string();
         struct statx info {};
         folder.fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -196,8 +195,8 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
                 ::close(fd);
             if (!written) {
                 ::unlinkat(records, recordName.c_str(), 0);
-                folder.error = "cannot keep a record of " + shown + " in " +
-                               EntryFormatter::Sanitize(records_.string()) + ": " + std::strerror(why);
+                folder.error = "cannot keep a record of " + shown + " in " + PrintableLine(records_.string()) + ": " +
+                               std::strerror(why);
             }
         }
         if (!folder.error.empty()) {
