@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -33,6 +35,28 @@ TEST(DiskPrintableLine, OneLineWithoutThePairedLabels)
     };
     for (const auto& [raw, clean] : cases)
         EXPECT_EQ(PrintableLine(raw), clean) << raw;
+}
+
+TEST(DiskParseDecimal, TheWholeTextAndInRangeOrNothing)
+{
+    const std::pair<std::string_view, std::optional<uint64_t>> cases[] = {
+        {"0", 0},
+        {"007", 7},
+        {"18446744073709551615", UINT64_MAX},
+        {"18446744073709551616", std::nullopt},  // out of range
+        {"", std::nullopt},
+        {"-1", std::nullopt},
+        {"+1", std::nullopt},
+        {" 1", std::nullopt},
+        {"1\n", std::nullopt},
+        {"12ab", std::nullopt},
+        {"0x10", std::nullopt},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(ParseDecimal<uint64_t>(text), value) << text;
+    EXPECT_EQ(ParseDecimal<int64_t>("-5"), -5);
+    EXPECT_EQ(ParseDecimal<int64_t>("-"), std::nullopt);
+    EXPECT_EQ(ParseDecimal<int>("2147483648"), std::nullopt);
 }
 
 }  // namespace
