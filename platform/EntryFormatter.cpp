@@ -1,5 +1,6 @@
 #include "platform/EntryFormatter.h"
 
+#include "base/TextLines.h"
 #include "platform/ToolText.h"
 
 #include <array>
@@ -17,8 +18,7 @@ void Line(std::string& out, std::string_view label, std::string_view value)
     line += label;
     line.append(label.size() < kLabelWidth ? kLabelWidth - label.size() : 1, ' ');
     line += PrintableLine(value);
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
+    line.resize(TrimTrailingBlanks(line).size());
     out += line;
     out += '\n';
 }

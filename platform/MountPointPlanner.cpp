@@ -1,5 +1,6 @@
 #include "platform/MountPointPlanner.h"
 
+#include "base/TextLines.h"
 #include "platform/TextFile.h"
 #include "platform/ToolText.h"
 
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -18,15 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kMaxNameBytes = 255;
-
-std::string Trimmed(std::string text)
-{
-    size_t start = text.find_first_not_of(' ');
-    if (start == std::string::npos)
-        return {};
-    size_t end = text.find_last_not_of(' ');
-    return text.substr(start, end - start + 1);
-}
 
 // Cuts to at most limit bytes without splitting a UTF-8 sequence.
 std::string CutTo(std::string text, size_t limit)
@@ -101,11 +94,12 @@ std::string MountPointPlanner::DirectoryName(std::string_view volumeName)
     for (char& c : name)
         if (c == '/')
             c = '_';
-    name = Trimmed(std::move(name));
-    size_t firstKept = name.find_first_not_of(". ");
-    name = firstKept == std::string::npos ? std::string() : name.substr(firstKept);
+    // Neither hidden nor "." or "..", and no blank at either end. PrintableLine
+    // made every control character a blank; a no-break space stays as named.
+    name.erase(0, std::min(name.find_first_not_of(". "), name.size()));
     // room for a " 9999" suffix
-    name = Trimmed(CutTo(std::move(name), kMaxNameBytes - 8));
+    name = CutTo(std::move(name), kMaxNameBytes - 8);
+    name.resize(TrimTrailingBlanks(name).size());
     return name.empty() ? "Untitled" : name;
 }
 

@@ -87,6 +87,12 @@ TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
               std::string::npos)
         << rawText;
     EXPECT_NE(rawText.find("\n   Volume UUID:\n   Read-Only Media:"), std::string::npos) << rawText;
+
+    // A value loses the blanks at its end, control characters made blanks too, but keeps a no-break space.
+    DiskEntry spaced = raw;
+    spaced.mountPoint = "/media/x\xc2\xa0\t ";
+    const std::string spacedText = EntryFormatter::Entry(spaced);
+    EXPECT_NE(spacedText.find("\n   Mount Point:              /media/x\xc2\xa0\n"), std::string::npos) << spacedText;
 }
 
 TEST(DiskEntryFormat, ContainerIsNoFileSystemUnlessSomethingIsMountedFromIt)
