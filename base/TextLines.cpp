@@ -82,3 +82,9 @@ std::string_view TrimSpace(std::string_view text)
     }
     return text;
 }
+
+std::string_view TrimTrailingBlanks(std::string_view text)
+{
+    const size_t kept = text.find_last_not_of(' ');
+    return text.substr(0, kept == std::string_view::npos ? 0 : kept + 1);
+}

@@ -15,6 +15,11 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // breaks, vertical tabs, form feeds and the no-break space.
 std::string_view TrimSpace(std::string_view text);
 
+// text without the blanks (U+0020) at its end, and nothing else: for text
+// whose other white space is part of it, such as a no-break space that ends a
+// volume name.
+std::string_view TrimTrailingBlanks(std::string_view text);
+
 // Length in bytes of the well-formed UTF-8 sequence at text[pos], or 0 when
 // none starts there (a stray or truncated byte, an overlong form, a
 // surrogate, a value beyond U+10FFFF). codePoint receives its value.

@@ -1,7 +1,7 @@
 #include "platform/BlessCommand.h"
 
 #include "platform/BootDevice.h"
-#include "platform/EntryFormatter.h"
+#include "platform/ToolText.h"
 
 int BlessCommand::Run(const SystemRoot& root, const std::vector<std::string>& args, std::ostream& out,
                       std::ostream& err)
@@ -12,7 +12,7 @@ int BlessCommand::Run(const SystemRoot& root, const std::vector<std::string>& ar
     }
     auto boot = BootDevice::Find(root);
     if (boot.name.empty()) {
-        err << "bless: " << EntryFormatter::Sanitize(boot.error) << '\n';
+        err << "bless: " << PrintableLine(boot.error) << '\n';
         return 1;
     }
     out << "/dev/" << boot.name << '\n';

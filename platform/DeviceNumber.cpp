@@ -1,7 +1,7 @@
 #include "platform/DeviceNumber.h"
 
 #include "base/TextLines.h"
-#include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 #include <sys/sysmacros.h>
 

@@ -3,6 +3,7 @@
 #include "platform/DiskList.h"
 #include "platform/EntryFormatter.h"
 #include "platform/Mounter.h"
+#include "platform/ToolText.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ int DiskutilCommand::Run(const SystemRoot& root, const std::vector<std::string>&
     }
     const DiskEntry* entry = disks.LoadOne(operand);
     if (!entry) {
-        err << "Could not find disk: " << EntryFormatter::Sanitize(operand) << '\n';
+        err << "Could not find disk: " << PrintableLine(operand) << '\n';
         return 1;
     }
     if (verb == "info") {

@@ -1,6 +1,7 @@
 #include "platform/EntryFormatter.h"
 
 #include "base/TextLines.h"
+#include "platform/ToolText.h"
 
 #include <array>
 #include <cstdio>
@@ -10,16 +11,14 @@ namespace {
 constexpr std::string_view kIndent = "   ";
 constexpr size_t kLabelWidth = 26;  // "File System Personality:" and two spaces
 constexpr std::string_view kSeparator = "**********";
-constexpr std::array<std::string_view, 3> kPairedLabels = {"Volume Name:", "Device Node:", "Mounted:"};
 
 void Line(std::string& out, std::string_view label, std::string_view value)
 {
     std::string line(kIndent);
     line += label;
     line.append(label.size() < kLabelWidth ? kLabelWidth - label.size() : 1, ' ');
-    line += EntryFormatter::Sanitize(value);
-    while (!line.empty() && line.back() == ' ')
-        line.pop_back();
+    line += PrintableLine(value);
+    line.resize(TrimTrailingBlanks(line).size());
     out += line;
     out += '\n';
 }
@@ -29,43 +28,7 @@ const char* YesNo(bool value)
     return value ? "Yes" : "No";
 }
 
-bool IsControl(char32_t codePoint)
-{
-    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F) || codePoint == 0x2028 || codePoint == 0x2029;
-}
-
 }  // namespace
-
-std::string EntryFormatter::Sanitize(std::string_view value)
-{
-    std::string clean;
-    clean.reserve(value.size());
-    for (size_t i = 0; i < value.size();) {
-        char32_t codePoint = 0;
-        size_t length = Utf8SequenceLength(value, i, codePoint);
-        if (length == 0) {
-            clean += '?';
-            ++i;
-            continue;
-        }
-        if (IsControl(codePoint))
-            clean += ' ';
-        else
-            clean.append(value.substr(i, length));
-        i += length;
-    }
-    // Dropping a colon can join text into a new label ("Mounted::"), so repeat until none is left.
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (std::string_view label : kPairedLabels) {
-            for (size_t at = clean.find(label); at != std::string::npos; at = clean.find(label, at)) {
-                clean.erase(at + label.size() - 1, 1);
-                changed = true;
-            }
-        }
-    }
-    return clean;
-}
 
 std::string EntryFormatter::HumanSize(uint64_t bytes)
 {

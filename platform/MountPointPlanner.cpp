@@ -1,7 +1,8 @@
 #include "platform/MountPointPlanner.h"
 
-#include "platform/EntryFormatter.h"
+#include "base/TextLines.h"
 #include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -18,15 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t kMaxNameBytes = 255;
-
-std::string Trimmed(std::string text)
-{
-    size_t start = text.find_first_not_of(' ');
-    if (start == std::string::npos)
-        return {};
-    size_t end = text.find_last_not_of(' ');
-    return text.substr(start, end - start + 1);
-}
 
 // Cuts to at most limit bytes without splitting a UTF-8 sequence.
 std::string CutTo(std::string text, size_t limit)
@@ -97,15 +90,16 @@ std::optional<std::string> ReadRecord(int records, const std::string& recordName
 
 std::string MountPointPlanner::DirectoryName(std::string_view volumeName)
 {
-    std::string name = EntryFormatter::Sanitize(volumeName);
+    std::string name = PrintableLine(volumeName);
     for (char& c : name)
         if (c == '/')
             c = '_';
-    name = Trimmed(std::move(name));
-    size_t firstKept = name.find_first_not_of(". ");
-    name = firstKept == std::string::npos ? std::string() : name.substr(firstKept);
+    // Neither hidden nor "." or "..", and no blank at either end. PrintableLine
+    // made every control character a blank; a no-break space stays as named.
+    name.erase(0, std::min(name.find_first_not_of(". "), name.size()));
     // room for a " 9999" suffix
-    name = Trimmed(CutTo(std::move(name), kMaxNameBytes - 8));
+    name = CutTo(std::move(name), kMaxNameBytes - 8);
+    name.resize(TrimTrailingBlanks(name).size());
     return name.empty() ? "Untitled" : name;
 }
 
@@ -150,13 +144,13 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
     fs::create_directories(media_, ignored);
     int records = OpenRecords(true);
     if (records < 0) {
-        folder.error = "cannot keep a record of its folder in " + EntryFormatter::Sanitize(records_.string()) + ": " +
-                       std::strerror(errno);
+        folder.error =
+            "cannot keep a record of its folder in " + PrintableLine(records_.string()) + ": " + std::strerror(errno);
         return folder;
     }
     int parent = ::open(media_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0) {
-        folder.error = "cannot open " + EntryFormatter::Sanitize(media_.string()) + ": " + std::strerror(errno);
+        folder.error = "cannot open " + PrintableLine(media_.string()) + ": " + std::strerror(errno);
         ::close(records);
         return folder;
     }
@@ -168,15 +162,14 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
         // Made with no access for others until it is set up; whatever exists already is someone else's.
         made = ::mkdirat(parent, name.c_str(), 0700) == 0;
         if (!made && errno != EEXIST)
-            folder.error =
-                "cannot create " + EntryFormatter::Sanitize((media_ / name).string()) + ": " + std::strerror(errno);
+            folder.error = "cannot create " + PrintableLine((media_ / name).string()) + ": " + std::strerror(errno);
     }
     if (!made && folder.error.empty())
-        folder.error = "no free folder for it in " + EntryFormatter::Sanitize(media_.string()) + " (" + base +
-                       " and its " + std::to_string(kNames - 1) + " numbered names are taken)";
+        folder.error = "no free folder for it in " + PrintableLine(media_.string()) + " (" + base + " and its " +
+                       std::to_string(kNames - 1) + " numbered names are taken)";
     if (made) {
         folder.path = media_ / name;
-        const std::string shown = EntryFormatter::Sanitize(folder.path.string());
+        const std::string shown = PrintableLine(folder.path.string());
         const std::string text = folder.path.string();
         struct statx info {};
         folder.fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -196,8 +189,8 @@ MountPointPlanner::Folder MountPointPlanner::Make(std::string_view volumeName)
                 ::close(fd);
             if (!written) {
                 ::unlinkat(records, recordName.c_str(), 0);
-                folder.error = "cannot keep a record of " + shown + " in " +
-                               EntryFormatter::Sanitize(records_.string()) + ": " + std::strerror(why);
+                folder.error = "cannot keep a record of " + shown + " in " + PrintableLine(records_.string()) + ": " +
+                               std::strerror(why);
             }
         }
         if (!folder.error.empty()) {

@@ -1,12 +1,11 @@
 #include "platform/MountUsers.h"
 
 #include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -22,11 +21,6 @@ std::optional<int> MountIdOf(const fs::path& path)
         !(info.stx_mask & STATX_MNT_ID))
         return std::nullopt;
     return static_cast<int>(info.stx_mnt_id);
-}
-
-bool IsNumber(const std::string& name)
-{
-    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 // Every entry of a folder of /proc; none when it cannot be read (the process is gone, say).
@@ -51,7 +45,8 @@ std::optional<int> MountUsers::FirstHeld(const std::set<int>& mountIds, const st
             held = id;
     };
     ForEachEntry("/proc", [&](const fs::path& process) {
-        if (held || !IsNumber(process.filename().string()))
+        // A process's folder is named by its number.
+        if (held || !ParseDecimal<uint64_t>(process.filename().string()))
             return;
         check(process / "cwd");
         check(process / "root");

@@ -1,10 +1,10 @@
 #include "platform/Mounter.h"
 
 #include "base/TextLines.h"
-#include "platform/EntryFormatter.h"
 #include "platform/MountPointPlanner.h"
 #include "platform/MountUsers.h"
 #include "platform/SearchPath.h"
+#include "platform/ToolText.h"
 
 #include <libmount/libmount.h>
 #include <sys/mount.h>
@@ -40,7 +40,7 @@ Mounter::Outcome Success(std::string message)
 
 Mounter::Outcome Failure(std::string message)
 {
-    return {1, EntryFormatter::Sanitize(message)};
+    return {1, PrintableLine(message)};
 }
 
 // libmount's own wording of what happened, as its mount and umount commands print it.
@@ -57,7 +57,7 @@ std::string LibmountMessage(libmnt_context* context, int rc, int& code)
 // How a success names what it acted on.
 std::string VolumeOn(const DiskEntry& entry)
 {
-    return "Volume " + EntryFormatter::Sanitize(entry.VolumeName()) + " on " + entry.identifier;
+    return "Volume " + PrintableLine(entry.VolumeName()) + " on " + entry.identifier;
 }
 
 // A mount or unmount that went through (reason empty) or failed for reason.
@@ -125,9 +125,9 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
 {
     const DiskEntry* entry = disks_.Find(id);
     if (!entry)
-        return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
+        return Failure("Could not find disk: " + PrintableLine(id));
     if (entry->mountState == MountState::Mounted)
-        return Success(VolumeOn(*entry) + " is already mounted at " + EntryFormatter::Sanitize(entry->mountPoint));
+        return Success(VolumeOn(*entry) + " is already mounted at " + PrintableLine(entry->mountPoint));
     std::string reason = Refusal(*entry);
     if (reason.empty())
         reason = OffSystem(*entry);
@@ -140,7 +140,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
 {
     const DiskEntry* entry = disks_.Find(id);
     if (!entry)
-        return Failure("Could not find disk: " + EntryFormatter::Sanitize(id));
+        return Failure("Could not find disk: " + PrintableLine(id));
     std::string reason;
     auto mounts = MountsOf(disks_.Mounts(), *entry);
     const std::string offSystem = OffSystem(*entry);

@@ -3,6 +3,7 @@
 #include "base/TextLines.h"
 #include "platform/NaturalOrder.h"
 #include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 #include <algorithm>
 
@@ -14,9 +15,7 @@ constexpr uint64_t kSectorBytes = 512;  // sysfs sizes are in 512-byte units wha
 
 bool IsLoopName(std::string_view name)
 {
-    if (name.size() <= 4 || name.substr(0, 4) != "loop")
-        return false;
-    return std::all_of(name.begin() + 4, name.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return name.starts_with("loop") && ParseDecimal<uint64_t>(name.substr(4));
 }
 
 bool IsSet(const fs::path& file)

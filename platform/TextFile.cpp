@@ -1,6 +1,7 @@
 #include "platform/TextFile.h"
 
 #include "base/TextLines.h"
+#include "platform/ToolText.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,24 +1,10 @@
 #pragma once
 
-#include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
-
-// A whole text as a decimal number (a leading '-' only for a signed Number);
-// nullopt for an empty text, anything else in it, or a value out of range.
-template <typename Number>
-std::optional<Number> ParseDecimal(std::string_view digits)
-{
-    Number value{};
-    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || digits.empty())
-        return std::nullopt;
-    return value;
-}
 
 // Reads the small text files of sysfs, proc and the udev database. A file
 // that cannot be read gives nullopt, never an exception: devices come and go

@@ -2,6 +2,7 @@
 
 #include "base/TextLines.h"
 #include "platform/TextFile.h"
+#include "platform/ToolText.h"
 
 namespace {
 

@@ -200,17 +200,29 @@ TEST(SplitLines, GivesTheLinesWithoutTheirBreaks)
         EXPECT_EQ(SplitLines(c.text), c.lines) << c.text;
 }
 
-TEST(TrimSpace, RemovesOuterWhiteSpaceOnly)
+// TrimSpace takes white space of every kind from both ends; TrimTrailingBlanks
+// only blanks from the end.
+TEST(Trim, SpaceOfEveryKindAtBothEndsOrBlanksAtTheEnd)
 {
     struct Case {
         std::string_view text;
-        std::string_view trimmed;
+        std::string_view space;
+        std::string_view trailingBlanks;
     } cases[] = {
-        {"", ""},     {" \t\r\n", ""},          {"  a b  ", "a b"}, {"\xC2\xA0x\xC2\xA0", "x"},
-        {"x\n", "x"}, {"\xC3\xA9", "\xC3\xA9"},
+        {"", "", ""},
+        {"   ", "", ""},
+        {" \t\r\n", "", " \t\r\n"},
+        {"  a b  ", "a b", "  a b"},
+        {"\xC2\xA0x\xC2\xA0", "x", "\xC2\xA0x\xC2\xA0"},
+        {"a \xC2\xA0 ", "a", "a \xC2\xA0"},
+        {"x\n", "x", "x\n"},
+        {"x\t", "x", "x\t"},
+        {"\xC3\xA9", "\xC3\xA9", "\xC3\xA9"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TrimSpace(c.text), c.trimmed) << c.text;
+    for (const Case& c : cases) {
+        EXPECT_EQ(TrimSpace(c.text), c.space) << c.text;
+        EXPECT_EQ(TrimTrailingBlanks(c.text), c.trailingBlanks) << c.text;
+    }
 }
 
 }  // namespace

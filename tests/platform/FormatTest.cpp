@@ -11,29 +11,6 @@
 
 namespace {
 
-TEST(DiskValueSanitize, OneLineWithoutThePairedLabels)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"MY DATA", "MY DATA"},
-        {"Données été", "Données été"},
-        {"a\nb\rc\td", "a b c d"},
-        {std::string("nul\0x", 5), "nul x"},
-        {"bell\x07\x7f", "bell  "},
-        {"c1\xc2\x85"
-         "end",
-         "c1 end"},                          // NEL
-        {"bad\xff\xc3", "bad??"},            // invalid and cut UTF-8
-        {"over\xc0\xaflong", "over??long"},  // overlong "/"
-        {"Mounted: x", "Mounted x"},
-        {"Volume Name:Device Node:", "Volume NameDevice Node"},
-        {"Mounted::", "Mounted"},  // dropping one colon must not leave a new label
-        {"MountedMounted::", "MountedMounted"},
-        {"mounted: lower case is harmless", "mounted: lower case is harmless"},
-    };
-    for (const auto& [raw, clean] : cases)
-        EXPECT_EQ(EntryFormatter::Sanitize(raw), clean) << raw;
-}
-
 TEST(DiskSizeText, DecimalUnitsAndExactBytes)
 {
     const std::pair<uint64_t, std::string> cases[] = {
@@ -110,6 +87,12 @@ TEST(DiskEntryFormat, KeysInOrderWithValuesInOneColumn)
               std::string::npos)
         << rawText;
     EXPECT_NE(rawText.find("\n   Volume UUID:\n   Read-Only Media:"), std::string::npos) << rawText;
+
+    // A value loses the blanks at its end, control characters made blanks too, but keeps a no-break space.
+    DiskEntry spaced = raw;
+    spaced.mountPoint = "/media/x\xc2\xa0\t ";
+    const std::string spacedText = EntryFormatter::Entry(spaced);
+    EXPECT_NE(spacedText.find("\n   Mount Point:              /media/x\xc2\xa0\n"), std::string::npos) << spacedText;
 }
 
 TEST(DiskEntryFormat, ContainerIsNoFileSystemUnlessSomethingIsMountedFromIt)

@@ -33,7 +33,10 @@ TEST(DiskMountPointName, SafeDirectoryNames)
         {"...", "Untitled"},
         {"line\nbreak", "line break"},
         {"Mounted: x", "Mounted x"},
+        {" .x . \t", "x ."},
+        {"\xc2\xa0x\xc2\xa0", "\xc2\xa0x\xc2\xa0"},  // a no-break space is part of the name
         {std::string(300, 'a'), std::string(247, 'a')},
+        {std::string(246, 'a') + "  b", std::string(246, 'a')},  // no blank left at the cut
         {std::string(246, 'a') + "\xc3\xa9"
                                  "b",
          std::string(246, 'a')},  // never half a character
