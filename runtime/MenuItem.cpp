@@ -7,7 +7,6 @@
 #include "runtime/RuntimeObject.h"
 #include "runtime/internal/EditCommands.h"
 #include "runtime/internal/NativeMenus.h"
-#include "runtime/internal/QtValues.h"
 
 MenuItem::MenuItem() : native_(std::make_unique<Native>()) {}
 MenuItem::~MenuItem() = default;
@@ -35,10 +34,8 @@ void MenuItem::Text(const std::string& text)
     CheckUIThread();
     text_ = text;
     for (const auto& action : native_->actions)
-        if (action) {
-            action->setText(ToQt(text));
-            action->setSeparator(IsSeparator());
-        }
+        if (action)
+            ShowText(action, *this);
 }
 
 void MenuItem::Visible(bool value)

@@ -17,6 +17,12 @@ QKeySequence ToKeySequence(const std::string& shortcut)
     return QKeySequence(ToQt(text));
 }
 
+void ShowText(QAction* action, const MenuItem& item)
+{
+    action->setSeparator(item.IsSeparator());
+    action->setText(item.IsSeparator() ? QString() : ToQt(item.Text()));
+}
+
 namespace {
 
 // The program's commands (About, Quit) among the items of the bar's menus;
@@ -36,10 +42,9 @@ std::vector<std::shared_ptr<MenuItem>> ProgramCommands(const MenuBar& model, boo
 
 QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
 {
-    auto* action = new QAction(ToQt(item->Text()), parent);
+    auto* action = new QAction(parent);
     action->setObjectName(ToQt(item->Name()));
-    if (item->IsSeparator())
-        action->setSeparator(true);
+    ShowText(action, *item);
     action->setVisible(item->Visible());
     if (item->KeyboardShortcut() && !item->KeyboardShortcut()->empty())
         action->setShortcut(ToKeySequence(*item->KeyboardShortcut()));

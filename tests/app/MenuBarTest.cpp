@@ -154,6 +154,41 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
     EXPECT_EQ(RuntimeExit(), 0);
 }
 
+// The Edit menu looks exactly like a Qt menu of the same items whose "-"
+// items are Qt's own separators: a line and no text beside it. So it does
+// after a caption is set again on the built menu.
+TEST_F(MainMenuBarTest, TheEditMenusSeparatorsAreDrawnAsLines)
+{
+    auto window = ImplicitWindow<plainWindow>();
+    window->MenuBar(MainMenuBar::Instance());
+    QMenu* edit = nullptr;
+    for (QAction* action : window->NativeData()->top->findChild<QMenuBar*>()->actions())
+        if (action->text() == "&Edit")
+            edit = action->menu();
+    ASSERT_NE(edit, nullptr);
+
+    // Its other items as the native menu has them.
+    QMenu reference;
+    const std::shared_ptr<MenuItem> model = MainMenuBar::Instance()->Child("EditMenu");
+    const QList<QAction*> actions = edit->actions();
+    ASSERT_EQ(static_cast<size_t>(actions.size()), model->Children().size());
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (model->Children()[static_cast<size_t>(i)]->Text() == "-")
+            reference.addSeparator();
+        else
+            reference.addAction(actions[i]->text())->setShortcut(actions[i]->shortcut());
+    }
+    auto looksLikeTheReference = [&] {
+        edit->resize(edit->sizeHint());
+        reference.resize(reference.sizeHint());
+        return edit->grab().toImage() == reference.grab().toImage();
+    };
+    EXPECT_TRUE(looksLikeTheReference());
+    for (const auto& item : model->Children())
+        item->Text(item->Text());
+    EXPECT_TRUE(looksLikeTheReference()) << "after the captions were set again";
+}
+
 // Ctrl+Q typed in any window of the program reaches the Quit command, once:
 // through the menu bar where the window shows one, else through the program
 // commands the window carries without showing a menu. About is carried too.
