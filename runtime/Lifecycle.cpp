@@ -48,6 +48,15 @@ LifecycleState& State()
     return *state;
 }
 
+// The user closing the last window on screen ends the program.
+void QuitWhenNoWindowIsShown()
+{
+    for (const auto& window : RegisteredWindows())
+        if (window->IsVisible())
+            return;
+    Quit(0);
+}
+
 bool DisplayMissing()
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -60,6 +69,7 @@ bool DisplayMissing()
 void RuntimeInit(int argc, char** argv)
 {
     TakeUIThread();
+    OnWindowClosedByUser(&QuitWhenNoWindowIsShown);
     LifecycleState& s = State();
     if (s.qtApp)
         return;

@@ -11,6 +11,8 @@ class Application;
 // sequence (which installs the exception helper, sets up the classes, binds
 // the component libraries and hands over a late start-up callback),
 // RuntimeRun, RuntimePerformFinalizers, RuntimeExit.
+// RuntimeInit starts the toolkit. From then on, the user closing the last
+// window on screen ends the program with Quit(0).
 void RuntimeInit(int argc, char** argv);
 // Runs the runtime's own static initialisers, then the system's, in order.
 void RuntimePerformInitializers(const std::vector<std::function<void()>>& systemInitializers);

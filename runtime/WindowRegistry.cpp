@@ -16,6 +16,8 @@ std::vector<std::shared_ptr<Window>>& Registry()
     return *registry;
 }
 
+std::function<void()> closedByUser;
+
 }  // namespace
 
 void RegistryAdd(const std::shared_ptr<Window>& window)
@@ -49,4 +51,15 @@ void CloseAllWindows()
 {
     for (const auto& window : RegisteredWindows())
         window->Close();
+}
+
+void OnWindowClosedByUser(std::function<void()> decide)
+{
+    closedByUser = std::move(decide);
+}
+
+void ReportWindowClosedByUser()
+{
+    if (closedByUser)
+        closedByUser();
 }

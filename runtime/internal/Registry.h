@@ -8,3 +8,5 @@ class Window;
 // Window adds itself when it is constructed and removes itself when it is closed.
 void RegistryAdd(const std::shared_ptr<Window>& window);
 void RegistryRemove(const Window* window);
+// A window the user closed reports it (OnWindowClosedByUser).
+void ReportWindowClosedByUser();

@@ -1,4 +1,5 @@
 #include "RuntimeFixture.h"
+#include "TraceRecord.h"
 
 #include "runtime/Application.h"
 #include "runtime/Dialogs.h"
@@ -38,6 +39,7 @@ public:
     static inline std::vector<std::string> log;
     static inline std::function<void(probeWindow&)> onOpen;
     static inline bool resizeable = true;
+    static inline bool refuseClose = false;  // what its CancelClose answers
 
     void Layout()
     {
@@ -91,9 +93,11 @@ public:
 protected:
     const EventTableType& EventTable() const override
     {
-        static const EventTableType table = {BindEvent(WindowEvent::Layout, &probeWindow::Layout),
-                                             BindEvent(WindowEvent::CreateControls, &probeWindow::CreateControls),
-                                             BindEvent(WindowEvent::Open, &probeWindow::Event_Open)};
+        static const EventTableType table = {
+            BindEvent(WindowEvent::Layout, &probeWindow::Layout),
+            BindEvent(WindowEvent::CreateControls, &probeWindow::CreateControls),
+            BindEvent(WindowEvent::Open, &probeWindow::Event_Open),
+            {WindowEvent::CancelClose, [](Window&, const EventArgs&) { return refuseClose; }}};
         return table;
     }
 };
@@ -107,6 +111,7 @@ protected:
         probeWindow::onOpen = nullptr;
         probeWindow::onAction = nullptr;
         probeWindow::resizeable = true;
+        probeWindow::refuseClose = false;
     }
     void TearDown() override
     {
@@ -190,6 +195,61 @@ TEST_F(WindowLifecycle, AHandlerGoesOnAfterClosingItsOwnWindow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(weak.expired()) << "nobody holds the closed window any more";
     EXPECT_TRUE(messages.empty());
+}
+
+// A second window, with no block: it is shown only when asked.
+class plainWindow : public Window {
+public:
+    static constexpr std::string_view kRegistryName = "plainWindow.plainWindow";
+    plainWindow() : Window(kRegistryName) {}
+};
+
+// The window system's close button closes the window as Close does, unless
+// its CancelClose refuses; the program ends, with status 0, once the user has
+// closed the last window on screen. A hidden window does not keep it running.
+TEST_F(WindowLifecycle, TheUserClosingTheLastWindowOnScreenEndsTheProgram)
+{
+    TraceRecord trace;
+    trace.Start();
+    std::shared_ptr<probeWindow> probe = probeWindow::Instance();
+    std::shared_ptr<plainWindow> other = ImplicitWindow<plainWindow>();
+    other->Show();
+    auto closeButton = [](const std::shared_ptr<Window>& window) { window->NativeData()->top->close(); };
+    const struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool probeClosed;
+        long quits;
+    } steps[] = {
+        {"refused by CancelClose",
+         [&] {
+             probeWindow::refuseClose = true;
+             closeButton(probe);
+         },
+         false, 0},
+        {"another window on screen",
+         [&] {
+             probeWindow::refuseClose = false;
+             closeButton(probe);
+         },
+         true, 0},
+        {"the other window only hidden",
+         [&] {
+             probe = probeWindow::Instance();
+             other->Hide();
+             closeButton(probe);
+         },
+         true, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        trace.Clear();
+        step.act();
+        EXPECT_EQ(probe->IsClosed(), step.probeClosed);
+        EXPECT_EQ(trace.Count("Quit 0"), step.quits);
+    }
+    EXPECT_FALSE(other->IsClosed());
+    EXPECT_EQ(RuntimeExit(), 0);
 }
 
 TEST_F(WindowLifecycle, AnExceptionInAHandlerIsShownAndTheApplicationGoesOn)
