@@ -32,7 +32,6 @@ struct LifecycleState {
     std::vector<std::string> argStorage;
     std::vector<char*> argv;
 
-    std::shared_ptr<Application> app;
     std::function<void()> lateStartup;
     bool quitRequested = false;
     bool loopRunning = false;
@@ -158,7 +157,7 @@ void RuntimePerformFinalizers()
 {
     LifecycleState& s = State();
     CloseAllWindows();
-    s.app.reset();
+    RuntimeRegisterAppObject(nullptr);
     if (s.qtApp) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         s.qtApp.reset();
@@ -193,20 +192,6 @@ void UnhandledException(std::exception_ptr exception)
     State().exitCode = 1;
     if (State().qtApp)
         MsgBox("Unhandled " + text);
-}
-
-void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app)
-{
-    CheckUIThread();
-    RuntimeTrace("RuntimeRegisterAppObject");
-    State().app = app;
-    for (const auto& window : RegisteredWindows())
-        window->ApplyProgramCommands();
-}
-
-std::shared_ptr<Application> GetAppObject()
-{
-    return State().app;
 }
 
 QString ProgramName()

@@ -2,10 +2,7 @@
 
 #include <exception>
 #include <functional>
-#include <memory>
 #include <vector>
-
-class Application;
 
 // The process: RuntimeInit, RuntimePerformInitializers, the start-up
 // sequence (which installs the exception helper, sets up the classes, binds
@@ -46,8 +43,3 @@ void ClearExitRequest();
 // Default handling of an exception that escaped the start-up sequence:
 // it is shown (and written to the error stream), and the exit status becomes 1.
 void UnhandledException(std::exception_ptr exception);
-
-// The application object; registering nil forgets it. Registering belongs
-// to the user-interface thread, as the windows take the new object's commands.
-void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app);
-std::shared_ptr<Application> GetAppObject();
