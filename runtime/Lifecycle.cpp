@@ -56,6 +56,20 @@ void QuitWhenNoWindowIsShown()
     Quit(0);
 }
 
+// A chosen menu item goes to the application's handler of its name; the
+// Quit item that no handler takes quits.
+bool RunMenuCommand(const MenuItem& item)
+{
+    if (std::shared_ptr<Application> app = GetAppObject())
+        if (app->DispatchMenuCommand(item.Name(), item.Index().value_or(0)))
+            return true;
+    if (item.Kind() == "QuitMenuItem") {
+        Quit(0);
+        return true;
+    }
+    return false;
+}
+
 bool DisplayMissing()
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -69,6 +83,7 @@ void RuntimeInit(int argc, char** argv)
 {
     TakeUIThread();
     OnWindowClosedByUser(&QuitWhenNoWindowIsShown);
+    SetMenuCommandHandler(&RunMenuCommand);
     LifecycleState& s = State();
     if (s.qtApp)
         return;

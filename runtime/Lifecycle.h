@@ -8,8 +8,10 @@
 // sequence (which installs the exception helper, sets up the classes, binds
 // the component libraries and hands over a late start-up callback),
 // RuntimeRun, RuntimePerformFinalizers, RuntimeExit.
-// RuntimeInit starts the toolkit. From then on, the user closing the last
-// window on screen ends the program with Quit(0).
+// RuntimeInit starts the toolkit. From then on, a chosen menu item goes to
+// the application's handler of its name (the Quit item no handler takes
+// quits), and the user closing the last window on screen ends the program
+// with Quit(0).
 void RuntimeInit(int argc, char** argv);
 // Runs the runtime's own static initialisers, then the system's, in order.
 void RuntimePerformInitializers(const std::vector<std::function<void()>>& systemInitializers);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,7 +46,9 @@ public:
     bool IsSeparator() const { return text_ == "-"; }
     virtual std::string Kind() const { return "MenuItem"; }
 
-    // What happens when the user chooses the item. Returns whether anything handled it.
+    // What happens when the user chooses the item: the program's command
+    // (SetMenuCommandHandler), else the edit command of its name. Returns
+    // whether anything handled it.
     bool Choose();
 
     struct Native;
@@ -61,6 +64,11 @@ private:
     std::vector<std::shared_ptr<MenuItem>> children_;
     std::unique_ptr<Native> native_;
 };
+
+// What choosing an item means to the program, before the edit commands:
+// whoever runs the program sets it (nil: nothing). It answers whether it
+// took the item.
+void SetMenuCommandHandler(std::function<bool(const MenuItem& item)> handler);
 
 class MenuBar : public MenuItem {
 public:

@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -394,6 +395,48 @@ TEST_F(WindowLifecycle, TheProgramCommandsFollowEveryLaterMenuBarChange)
         step.change();
         EXPECT_EQ(carriesQuit(), step.carried);
     }
+}
+
+// A chosen item goes to the application's handler of its name, with its
+// Index; the Quit item that no handler takes quits with status 0, and any
+// other item that none takes (and is no edit command) does nothing.
+TEST_F(WindowLifecycle, AChosenItemGoesToItsHandlerAndAnUnhandledQuitQuits)
+{
+    TraceRecord trace;
+    trace.Start();
+    auto app = std::make_shared<Application>();
+    RuntimeRegisterAppObject(app);
+    std::vector<int64_t> indexes;
+    app->AddMenuHandler("recent", [&](int64_t index) {
+        indexes.push_back(index);
+        return true;
+    });
+    const struct Case {
+        const char* name;
+        std::shared_ptr<MenuItem> item;
+        const char* itemName;
+        std::optional<int64_t> index;
+        bool handled;
+        std::vector<int64_t> indexes;  // what the handler received
+        long quits;
+    } cases[] = {
+        {"an item of an array, handled", std::make_shared<MenuItem>(), "Recent", 3, true, {3}, 0},
+        {"a Quit item its handler takes", std::make_shared<QuitMenuItem>(), "Recent", std::nullopt, true, {0}, 0},
+        {"an item no handler takes", std::make_shared<MenuItem>(), "FileOpen", std::nullopt, false, {}, 0},
+        {"the Quit item no handler takes", std::make_shared<QuitMenuItem>(), "FileQuit", std::nullopt, true, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.item->Name(c.itemName);
+        if (c.index)
+            c.item->Index(*c.index);
+        indexes.clear();
+        trace.Clear();
+        EXPECT_EQ(c.item->Choose(), c.handled);
+        EXPECT_EQ(indexes, c.indexes);
+        EXPECT_EQ(trace.Count("Quit 0"), c.quits);
+    }
+    EXPECT_EQ(RuntimeExit(), 0);
 }
 
 TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
