@@ -1,6 +1,6 @@
 #include "runtime/DesktopServices.h"
 
-#include "runtime/Shell.h"
+#include "core/AppFolders.h"
 #include "runtime/internal/ProgramName.h"
 #include "runtime/internal/QtValues.h"
 
@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -141,6 +143,32 @@ private:
     int widest_ = 0;
 };
 
+constexpr const char* kShell = "/bin/sh";
+
+// The parent's environment with the tool stand-ins appended to PATH. Built
+// as a copy: the parent's own environment stays untouched.
+std::vector<std::string> ChildEnvironment()
+{
+    std::vector<std::string> env;
+    std::optional<std::string> parentPath;
+    for (std::string& entry : CurrentEnvironment()) {
+        if (entry.rfind("PATH=", 0) == 0) {
+            if (!parentPath)
+                parentPath = entry.substr(5);
+            continue;
+        }
+        env.push_back(std::move(entry));
+    }
+
+    std::string path = parentPath ? *parentPath : kDefaultSearchPath;
+    const std::string tools = AppFolders::Tools();
+    // An empty entry in PATH means the current folder; never add one.
+    if (!tools.empty())
+        path = path.empty() ? tools : path + ":" + tools;
+    env.push_back("PATH=" + path);
+    return env;
+}
+
 class SystemDesktop final : public DesktopServices {
 public:
     ProcessResult RunCommand(const std::string& commandLine) override { return RunCommandLine(commandLine); }
@@ -179,4 +207,9 @@ std::shared_ptr<DesktopServices> SetDesktopServices(std::shared_ptr<DesktopServi
     std::lock_guard lock(servicesMutex);
     std::swap(replacement, services);
     return services;
+}
+
+ProcessResult RunCommandLine(const std::string& commandLine)
+{
+    return RunProcess({kShell, "-c", commandLine}, ChildEnvironment());
 }
