@@ -96,5 +96,5 @@ bool MenuItem::Choose()
     CheckUIThread();
     if (commandHandler && commandHandler(*this))
         return true;
-    return EditCommand(name_, true);
+    return RunEditCommand(name_);
 }

@@ -82,7 +82,7 @@ void AddItems(QMenu* menu, const std::shared_ptr<MenuItem>& model)
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
         for (QAction* action : menu->actions())
             if (const std::string name = FromQt(action->objectName()); IsEditCommand(name))
-                action->setEnabled(EditCommand(name, false));
+                action->setEnabled(CanRunEditCommand(name));
     });
 }
 

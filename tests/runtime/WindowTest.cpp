@@ -17,11 +17,13 @@
 #include <QClipboard>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QWindow>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <thread>
 
@@ -518,9 +520,38 @@ TEST_F(WindowLifecycle, PropertySettersOffTheMainThreadAreRefused)
     EXPECT_TRUE(messages.empty());
 }
 
+// The Edit menu offers a command only when the focused text area can take
+// it now, and choosing one carries it out there.
 TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
 {
+    const std::vector<std::string> names = {"EditUndo",  "EditCut",   "EditCopy",
+                                            "EditPaste", "EditClear", "EditSelectAll"};
+    auto edit = std::make_shared<MenuItem>();
+    edit->Name("EditMenu");
+    edit->Text("&Edit");
+    std::map<std::string, std::shared_ptr<MenuItem>> items;
+    for (const std::string& name : names) {
+        items[name] = std::make_shared<MenuItem>();
+        items[name]->Name(name);
+        items[name]->Text(name);
+        edit->Append(items[name]);
+    }
+    auto bar = std::make_shared<MenuBar>();
+    bar->Append(edit);
     auto window = probeWindow::Instance();
+    window->MenuBar(bar);
+    QMenu* menu = window->NativeData()->top->findChild<QMenuBar*>()->actions().value(0)->menu();
+    ASSERT_NE(menu, nullptr);
+    auto offered = [&] {
+        emit menu->aboutToShow();  // as when the user opens it
+        std::vector<std::string> enabled;
+        for (QAction* action : menu->actions())
+            if (action->isEnabled())
+                enabled.push_back(action->text().toStdString());
+        return enabled;
+    };
+    auto choose = [&](const std::string& name) { return items[name]->Choose(); };
+
     auto area = window->New<TextArea>();
     area->Constructor();
     window->AddControl(area, "area");
@@ -533,24 +564,28 @@ TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
     native->setFocus();
     QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), native);
+    QApplication::clipboard()->clear();
 
-    auto command = [](const char* name) {
-        auto item = std::make_shared<MenuItem>();
-        item->Name(name);
-        return item->Choose();
-    };
-    EXPECT_FALSE(command("EditCopy")) << "nothing selected yet";
-    EXPECT_TRUE(command("EditSelectAll"));
-    EXPECT_TRUE(command("EditCopy"));
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(offered(), Names({"EditSelectAll"})) << "nothing selected, read-only";
+    EXPECT_FALSE(choose("EditCopy"));
+    EXPECT_TRUE(choose("EditSelectAll"));
+    EXPECT_EQ(offered(), Names({"EditCopy", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditCopy"));
     EXPECT_EQ(QApplication::clipboard()->text(), "copy me");
-    EXPECT_FALSE(command("EditCut")) << "a read-only text cannot be cut";
-    EXPECT_FALSE(command("EditPaste"));
+    EXPECT_FALSE(choose("EditCut")) << "a read-only text cannot be cut";
+    EXPECT_FALSE(choose("EditPaste"));
     EXPECT_EQ(area->Text(), "copy me");
     area->ReadOnly(false);
-    EXPECT_TRUE(command("EditClear"));
+    EXPECT_EQ(offered(), Names({"EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditClear"));
     EXPECT_EQ(area->Text(), "") << "the user's edit flows back into Text";
-    EXPECT_TRUE(command("EditUndo"));
+    EXPECT_EQ(offered(), Names({"EditUndo", "EditPaste", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditUndo"));
     EXPECT_EQ(area->Text(), "copy me");
+    native->clearFocus();
+    EXPECT_EQ(offered(), Names()) << "no text area has the focus";
+    EXPECT_FALSE(choose("EditSelectAll"));
 }
 
 TEST_F(WindowLifecycle, TextControlsTakeTheirFontFromTheirKeys)
