@@ -63,7 +63,7 @@ bool RunMenuCommand(const MenuItem& item)
     if (std::shared_ptr<Application> app = GetAppObject())
         if (app->DispatchMenuCommand(item.Name(), item.Index().value_or(0)))
             return true;
-    if (item.Kind() == "QuitMenuItem") {
+    if (item.Kind() == MenuItemKind::Quit) {
         Quit(0);
         return true;
     }

@@ -14,6 +14,10 @@
 // failing that to the item's own action (quit, or the standard edit
 // commands on the focused text control for the Edit item names). Like every
 // part of the user interface, an item is set up on its thread only.
+// What an item is to the menus: a plain item, the bar, or one of the
+// program's commands (About, Quit) that stay reachable wherever the user is.
+enum class MenuItemKind { Item, Bar, About, Quit };
+
 class MenuItem : public std::enable_shared_from_this<MenuItem> {
 public:
     MenuItem();
@@ -44,7 +48,7 @@ public:
     const std::vector<std::shared_ptr<MenuItem>>& Children() const { return children_; }
 
     bool IsSeparator() const { return text_ == "-"; }
-    virtual std::string Kind() const { return "MenuItem"; }
+    virtual MenuItemKind Kind() const { return MenuItemKind::Item; }
 
     // What happens when the user chooses the item: the program's command
     // (SetMenuCommandHandler), else the edit command of its name. Returns
@@ -72,18 +76,18 @@ void SetMenuCommandHandler(std::function<bool(const MenuItem& item)> handler);
 
 class MenuBar : public MenuItem {
 public:
-    std::string Kind() const override { return "MenuBar"; }
+    MenuItemKind Kind() const override { return MenuItemKind::Bar; }
 };
 
 // The About item: offered in the program's menu even when its own menu is hidden.
 class AppleMenuItem : public MenuItem {
 public:
-    std::string Kind() const override { return "AppleMenuItem"; }
+    MenuItemKind Kind() const override { return MenuItemKind::About; }
 };
 
 // The Quit item: offered in the program's menu even when its own menu is
 // hidden; quits with exit code 0 unless a handler takes the command.
 class QuitMenuItem : public MenuItem {
 public:
-    std::string Kind() const override { return "QuitMenuItem"; }
+    MenuItemKind Kind() const override { return MenuItemKind::Quit; }
 };

@@ -34,7 +34,7 @@ std::vector<std::shared_ptr<MenuItem>> ProgramCommands(const MenuBar& model, boo
         if (onlyHidden && menu->Visible())
             continue;
         for (const auto& item : menu->Children())
-            if (item->Kind() == "AppleMenuItem" || item->Kind() == "QuitMenuItem")
+            if (item->Kind() == MenuItemKind::About || item->Kind() == MenuItemKind::Quit)
                 commands.push_back(item);
     }
     return commands;
@@ -48,12 +48,9 @@ QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
     action->setVisible(item->Visible());
     if (item->KeyboardShortcut() && !item->KeyboardShortcut()->empty())
         action->setShortcut(ToKeySequence(*item->KeyboardShortcut()));
-    if (item->Kind() == "AppleMenuItem")
-        action->setMenuRole(QAction::AboutRole);
-    else if (item->Kind() == "QuitMenuItem")
-        action->setMenuRole(QAction::QuitRole);
-    else
-        action->setMenuRole(QAction::NoRole);
+    action->setMenuRole(item->Kind() == MenuItemKind::About  ? QAction::AboutRole
+                        : item->Kind() == MenuItemKind::Quit ? QAction::QuitRole
+                                                             : QAction::NoRole);
     std::weak_ptr<MenuItem> weak = item;
     QObject::connect(action, &QAction::triggered, action, [weak] {
         if (auto i = weak.lock())

@@ -24,7 +24,7 @@ namespace {
 
 struct ExpectedItem {
     const char* name;
-    const char* kind;
+    MenuItemKind kind;
     const char* parent;
     const char* text;
     bool visible;
@@ -34,18 +34,18 @@ struct ExpectedItem {
 
 // The whole tree, in the order of creation.
 const ExpectedItem kTree[] = {
-    {"FileMenu", "MenuItem", "", "&File", false, std::nullopt, ""},
-    {"aboutMenu", "AppleMenuItem", "FileMenu", "About Tarnvik...", true, 0, ""},
-    {"FileQuit", "QuitMenuItem", "FileMenu", "Quit", true, std::nullopt, "Cmd+Q"},
-    {"EditMenu", "MenuItem", "", "&Edit", true, std::nullopt, ""},
-    {"EditUndo", "MenuItem", "EditMenu", "&Undo", true, std::nullopt, "Cmd+Z"},
-    {"EditSeparator1", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
-    {"EditCut", "MenuItem", "EditMenu", "Cu&t", true, std::nullopt, "Cmd+X"},
-    {"EditCopy", "MenuItem", "EditMenu", "&Copy", true, std::nullopt, "Cmd+C"},
-    {"EditPaste", "MenuItem", "EditMenu", "&Paste", true, std::nullopt, "Cmd+V"},
-    {"EditClear", "MenuItem", "EditMenu", "&Delete", true, std::nullopt, ""},
-    {"EditSeparator2", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
-    {"EditSelectAll", "MenuItem", "EditMenu", "Select &All", true, std::nullopt, "Cmd+A"},
+    {"FileMenu", MenuItemKind::Item, "", "&File", false, std::nullopt, ""},
+    {"aboutMenu", MenuItemKind::About, "FileMenu", "About Tarnvik...", true, 0, ""},
+    {"FileQuit", MenuItemKind::Quit, "FileMenu", "Quit", true, std::nullopt, "Cmd+Q"},
+    {"EditMenu", MenuItemKind::Item, "", "&Edit", true, std::nullopt, ""},
+    {"EditUndo", MenuItemKind::Item, "EditMenu", "&Undo", true, std::nullopt, "Cmd+Z"},
+    {"EditSeparator1", MenuItemKind::Item, "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditCut", MenuItemKind::Item, "EditMenu", "Cu&t", true, std::nullopt, "Cmd+X"},
+    {"EditCopy", MenuItemKind::Item, "EditMenu", "&Copy", true, std::nullopt, "Cmd+C"},
+    {"EditPaste", MenuItemKind::Item, "EditMenu", "&Paste", true, std::nullopt, "Cmd+V"},
+    {"EditClear", MenuItemKind::Item, "EditMenu", "&Delete", true, std::nullopt, ""},
+    {"EditSeparator2", MenuItemKind::Item, "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditSelectAll", MenuItemKind::Item, "EditMenu", "Select &All", true, std::nullopt, "Cmd+A"},
 };
 
 class MainMenuBarTest : public AppTest {};
