@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
-// Menus are plain data: a tree of items. A window that shows a menu bar
-// builds its native menus from this tree; choosing an item goes to the
-// application's handler bound under the item's name (text equality), and
-// failing that to the item's own action (quit, or the standard edit
-// commands on the focused text control for the Edit item names). Like every
-// part of the user interface, an item is set up on its thread only.
+// A menu is a tree of items. A window that shows a menu bar builds its native
+// menus from the tree; each item keeps the native actions that show it, and
+// its setters update them. Choosing an item runs the program's command for
+// it (SetMenuCommandHandler: the application's handler bound under the
+// item's name, else quitting for the Quit item), failing that the edit
+// command of its name on the focused text area. Like every part of the user
+// interface, an item is set up on its thread only.
 // What an item is to the menus: a plain item, the bar, or one of the
 // program's commands (About, Quit) that stay reachable wherever the user is.
 enum class MenuItemKind { Item, Bar, About, Quit };
