@@ -3,25 +3,45 @@
 #include "core/RuntimeException.h"
 #include "core/Text.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
-std::string TypeName(PropertyType type)
+// What each type is: its name in messages, the bytes of its value in a
+// block (String: of its byte count, the bytes follow), and its value before
+// anything sets it, whose alternative is the one the type holds.
+struct TypeInfo {
+    PropertyType type;
+    const char* name;
+    size_t width;
+    PropertyValue zero;
+};
+
+const TypeInfo& Info(PropertyType type)
 {
-    switch (type) {
-    case PropertyType::Boolean: return "Boolean";
-    case PropertyType::Integer: return "Integer";
-    case PropertyType::Enum8: return "8-byte enumeration";
-    case PropertyType::Enum1: return "1-byte enumeration";
-    case PropertyType::Single: return "Single";
-    case PropertyType::Double: return "Double";
-    case PropertyType::Color: return "Color";
-    case PropertyType::String: return "String";
-    }
-    return "?";
+    static const TypeInfo table[] = {
+        {PropertyType::Boolean, "Boolean", 1, false},
+        {PropertyType::Integer, "Integer", 8, int64_t{0}},
+        {PropertyType::Enum8, "8-byte enumeration", 8, int64_t{0}},
+        {PropertyType::Enum1, "1-byte enumeration", 1, int64_t{0}},
+        {PropertyType::Single, "Single", 4, 0.0f},
+        {PropertyType::Double, "Double", 8, 0.0},
+        {PropertyType::Color, "Color", 4, Color{}},
+        {PropertyType::String, "String", 4, std::string()},
+    };
+    return *std::find_if(std::begin(table), std::end(table), [type](const TypeInfo& t) { return t.type == type; });
 }
+
+// One function object of lambdas, for visiting the alternatives of a value.
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 bool IsKeyChar(char c)
 {
@@ -81,36 +101,33 @@ private:
 
     PropertyValue ReadValue(PropertyType type)
     {
-        switch (type) {
-        case PropertyType::Boolean: {
-            const unsigned char b = static_cast<unsigned char>(Take(1)[0]);
-            if (b > 1)
-                Fail("value of \"" + std::string(key_) + "\" is not a Boolean (byte " + Str(b) + ")");
-            return b == 1;
-        }
-        case PropertyType::Integer:
-        case PropertyType::Enum8: return static_cast<int64_t>(ReadLittleEndian(Take(8)));
-        case PropertyType::Enum1: return static_cast<int64_t>(static_cast<unsigned char>(Take(1)[0]));
-        case PropertyType::Single: return std::bit_cast<float>(static_cast<uint32_t>(ReadLittleEndian(Take(4))));
-        case PropertyType::Double: return std::bit_cast<double>(ReadLittleEndian(Take(8)));
-        case PropertyType::Color: {
-            const std::string_view c = Take(4);
-            return Color{static_cast<uint8_t>(c[0]), static_cast<uint8_t>(c[1]), static_cast<uint8_t>(c[2]),
-                         static_cast<uint8_t>(c[3])};
-        }
-        case PropertyType::String: {
-            const uint64_t length = ReadLittleEndian(Take(4));
-            return std::string(Take(length));
-        }
-        }
-        Fail("unsupported type");
+        const TypeInfo& info = Info(type);
+        const std::string_view bytes = Take(info.width);
+        const uint64_t raw = ReadLittleEndian(bytes);
+        return std::visit(Overloaded{
+                              [&](bool) -> PropertyValue {
+                                  if (raw > 1)
+                                      Fail("value of \"" + std::string(key_) + "\" is not a Boolean (byte " +
+                                           Str(static_cast<int64_t>(raw)) + ")");
+                                  return raw == 1;
+                              },
+                              [&](int64_t) -> PropertyValue { return static_cast<int64_t>(raw); },
+                              [&](float) -> PropertyValue { return std::bit_cast<float>(static_cast<uint32_t>(raw)); },
+                              [&](double) -> PropertyValue { return std::bit_cast<double>(raw); },
+                              [&](Color) -> PropertyValue {
+                                  return Color{static_cast<uint8_t>(bytes[0]), static_cast<uint8_t>(bytes[1]),
+                                               static_cast<uint8_t>(bytes[2]), static_cast<uint8_t>(bytes[3])};
+                              },
+                              [&](const std::string&) -> PropertyValue { return std::string(Take(raw)); },
+                          },
+                          info.zero);
     }
 
     std::string_view Take(uint64_t count)
     {
         const uint64_t left = block_.size() - pos_;
         if (count > left)
-            Fail("block ends inside the value of \"" + std::string(key_) + "\" (" + TypeName(cls_.Find(key_)->type) +
+            Fail("block ends inside the value of \"" + std::string(key_) + "\" (" + Info(cls_.Find(key_)->type).name +
                  ") at byte " + Str(static_cast<int64_t>(pos_)) + ": needs " + Str(static_cast<int64_t>(count)) +
                  " bytes, " + Str(static_cast<int64_t>(left)) + " left");
         const std::string_view bytes = block_.substr(pos_, count);
@@ -165,7 +182,7 @@ void AppendPropertyEntry(std::string& block, std::string_view key, const Propert
         if (!IsKeyChar(c))
             fail("malformed key");
 
-    std::string bytes;
+    const TypeInfo& info = Info(spec->type);
     auto number = [&]() -> double {
         if (auto* f = std::get_if<float>(&value))
             return *f;
@@ -175,50 +192,41 @@ void AppendPropertyEntry(std::string& block, std::string_view key, const Propert
             return static_cast<double>(*i);
         FailEntry(key, cls, "needs a number");
     };
-    switch (spec->type) {
-    case PropertyType::Boolean:
-        if (!std::holds_alternative<bool>(value))
-            fail("needs a Boolean");
-        bytes.push_back(std::get<bool>(value) ? 1 : 0);
-        break;
-    case PropertyType::Integer:
-    case PropertyType::Enum8:
-        if (!std::holds_alternative<int64_t>(value))
-            fail("needs an integer");
-        WriteLittleEndian(bytes, static_cast<uint64_t>(std::get<int64_t>(value)), 8);
-        break;
-    case PropertyType::Enum1: {
-        if (!std::holds_alternative<int64_t>(value))
-            fail("needs an integer");
-        const int64_t v = std::get<int64_t>(value);
-        if (v < 0 || v > 255)
-            fail("needs a value from 0 to 255");
-        bytes.push_back(static_cast<char>(v));
-        break;
-    }
-    case PropertyType::Single:
-        WriteLittleEndian(bytes, std::bit_cast<uint32_t>(static_cast<float>(number())), 4);
-        break;
-    case PropertyType::Double: WriteLittleEndian(bytes, std::bit_cast<uint64_t>(number()), 8); break;
-    case PropertyType::Color: {
-        if (!std::holds_alternative<Color>(value))
-            fail("needs a colour");
-        const Color c = std::get<Color>(value);
-        bytes += {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue),
-                  static_cast<char>(c.alpha)};
-        break;
-    }
-    case PropertyType::String: {
-        if (!std::holds_alternative<std::string>(value))
-            fail("needs a text");
-        const std::string& s = std::get<std::string>(value);
-        if (s.size() > UINT32_MAX)
-            fail("text too long");
-        WriteLittleEndian(bytes, s.size(), 4);
-        bytes += s;
-        break;
-    }
-    }
+    std::string bytes;
+    std::visit(Overloaded{
+                   [&](bool) {
+                       if (!std::holds_alternative<bool>(value))
+                           fail("needs a Boolean");
+                       bytes.push_back(std::get<bool>(value) ? 1 : 0);
+                   },
+                   [&](int64_t) {
+                       if (!std::holds_alternative<int64_t>(value))
+                           fail("needs an integer");
+                       const int64_t v = std::get<int64_t>(value);
+                       if (info.width < 8 && (v < 0 || v >> (8 * info.width) != 0))
+                           fail("needs a value from 0 to " + Str((int64_t{1} << (8 * info.width)) - 1));
+                       WriteLittleEndian(bytes, static_cast<uint64_t>(v), info.width);
+                   },
+                   [&](float) { WriteLittleEndian(bytes, std::bit_cast<uint32_t>(static_cast<float>(number())), 4); },
+                   [&](double) { WriteLittleEndian(bytes, std::bit_cast<uint64_t>(number()), 8); },
+                   [&](Color) {
+                       if (!std::holds_alternative<Color>(value))
+                           fail("needs a colour");
+                       const Color c = std::get<Color>(value);
+                       bytes += {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue),
+                                 static_cast<char>(c.alpha)};
+                   },
+                   [&](const std::string&) {
+                       if (!std::holds_alternative<std::string>(value))
+                           fail("needs a text");
+                       const std::string& s = std::get<std::string>(value);
+                       if (s.size() > UINT32_MAX)
+                           fail("text too long");
+                       WriteLittleEndian(bytes, s.size(), 4);
+                       bytes += s;
+                   },
+               },
+               info.zero);
     block.append(key);
     block.push_back(' ');
     block += bytes;
@@ -226,27 +234,22 @@ void AppendPropertyEntry(std::string& block, std::string_view key, const Propert
 
 PropertyValue DefaultPropertyValue(const PropertySpec& spec)
 {
-    if (spec.initial.set) {
-        switch (spec.type) {
-        case PropertyType::Boolean: return spec.initial.boolean;
-        case PropertyType::Integer:
-        case PropertyType::Enum8:
-        case PropertyType::Enum1: return spec.initial.integer;
-        case PropertyType::Single: return static_cast<float>(spec.initial.number);
-        case PropertyType::Double: return spec.initial.number;
-        case PropertyType::Color: return spec.initial.color;
-        case PropertyType::String: return std::string(spec.initial.text);
-        }
-    }
-    switch (spec.type) {
-    case PropertyType::Boolean: return false;
-    case PropertyType::Integer:
-    case PropertyType::Enum8:
-    case PropertyType::Enum1: return int64_t{0};
-    case PropertyType::Single: return 0.0f;
-    case PropertyType::Double: return 0.0;
-    case PropertyType::Color: return Color{};
-    case PropertyType::String: return std::string();
-    }
-    return false;
+    const PropertyValue& zero = Info(spec.type).zero;
+    if (!spec.initial.set)
+        return zero;
+    const PropertyInitial& initial = spec.initial;
+    return std::visit(Overloaded{
+                          [&](bool) -> PropertyValue { return initial.boolean; },
+                          [&](int64_t) -> PropertyValue { return initial.integer; },
+                          [&](float) -> PropertyValue { return static_cast<float>(initial.number); },
+                          [&](double) -> PropertyValue { return initial.number; },
+                          [&](Color) -> PropertyValue { return initial.color; },
+                          [&](const std::string&) -> PropertyValue { return std::string(initial.text); },
+                      },
+                      zero);
+}
+
+bool PropertyTypeHolds(PropertyType type, const PropertyValue& value)
+{
+    return value.index() == Info(type).zero.index();
 }

@@ -85,3 +85,5 @@ void AppendPropertyEntry(std::string& block, std::string_view key, const Propert
 
 // The value a property holds before anything has set it.
 PropertyValue DefaultPropertyValue(const PropertySpec& spec);
+// Whether the value is of the alternative the type holds.
+bool PropertyTypeHolds(PropertyType type, const PropertyValue& value);

@@ -3,25 +3,6 @@
 #include "core/RuntimeException.h"
 #include "core/UIThread.h"
 
-namespace {
-
-bool Fits(PropertyType type, const PropertyValue& value)
-{
-    switch (type) {
-    case PropertyType::Boolean: return std::holds_alternative<bool>(value);
-    case PropertyType::Integer:
-    case PropertyType::Enum8:
-    case PropertyType::Enum1: return std::holds_alternative<int64_t>(value);
-    case PropertyType::Single: return std::holds_alternative<float>(value);
-    case PropertyType::Double: return std::holds_alternative<double>(value);
-    case PropertyType::Color: return std::holds_alternative<Color>(value);
-    case PropertyType::String: return std::holds_alternative<std::string>(value);
-    }
-    return false;
-}
-
-}  // namespace
-
 const PropertySpec& PropertyHolder::Spec(std::string_view name) const
 {
     const PropertySpec* spec = PropertyList().Find(name);
@@ -41,7 +22,7 @@ void PropertyHolder::SetProperty(std::string_view name, PropertyValue value)
         value = static_cast<float>(std::get<double>(value));
     else if (spec.type == PropertyType::Double && std::holds_alternative<float>(value))
         value = static_cast<double>(std::get<float>(value));
-    if (!Fits(spec.type, value))
+    if (!PropertyTypeHolds(spec.type, value))
         throw RuntimeException("property \"" + std::string(spec.name) + "\" of class " +
                                std::string(PropertyList().Name()) + " cannot take a value of that type");
     auto it = values_.find(spec.name);

@@ -3,15 +3,22 @@
 #include "core/Text.h"
 #include "core/UIThread.h"
 #include "runtime/Handlers.h"
-#include "runtime/Lifecycle.h"
-#include "runtime/MenuItem.h"
 #include "runtime/Trace.h"
-#include "runtime/Window.h"
 #include "runtime/WindowRegistry.h"
 
 namespace {
+
 bool hiDPI = false;
+
+std::shared_ptr<Application>& AppObject()
+{
+    // Never destroyed: the application must not be torn down by static
+    // destruction, after the toolkit's own statics are gone.
+    static auto* app = new std::shared_ptr<Application>;
+    return *app;
 }
+
+}  // namespace
 
 Application::~Application() = default;
 
@@ -30,8 +37,7 @@ void Application::MenuBar(const std::shared_ptr<::MenuBar>& bar)
     RuntimeTrace("Application.MenuBar");
     menuBar_ = bar;
     if (GetAppObject().get() == this)
-        for (const auto& window : RegisteredWindows())
-            window->ApplyProgramCommands();
+        SetProgramCommandBar(bar);
 }
 
 void Application::AddMenuHandler(const std::string& name, MenuHandler handler)
@@ -76,4 +82,17 @@ bool Application::RaiseEvent(int event)
             return RuntimeCallHandler([&] { return entry.second(*self); });
         }
     return false;
+}
+
+void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app)
+{
+    CheckUIThread();
+    RuntimeTrace("RuntimeRegisterAppObject");
+    AppObject() = app;
+    SetProgramCommandBar(app ? app->MenuBar() : nullptr);
+}
+
+std::shared_ptr<Application> GetAppObject()
+{
+    return AppObject();
 }

@@ -33,8 +33,8 @@ public:
                         const std::string& packageInfo);
     const VersionData& Version() const { return version_; }
 
-    // The application's menu bar: every window that shows no menu bar of its
-    // own answers its program commands (About, Quit) by their shortcuts.
+    // The application's menu bar. While the application is the registered
+    // one, it gives the windows their program commands (SetProgramCommandBar).
     std::shared_ptr<::MenuBar> MenuBar() const { return menuBar_; }
     void MenuBar(const std::shared_ptr<::MenuBar>& bar);
 
@@ -73,3 +73,8 @@ private:
     std::shared_ptr<::MenuBar> menuBar_;
     std::vector<std::pair<std::string, MenuHandler>> menuHandlers_;
 };
+
+// The application object; registering nil forgets it. Registering belongs
+// to the user-interface thread, as the windows take the new object's commands.
+void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app);
+std::shared_ptr<Application> GetAppObject();

@@ -163,3 +163,8 @@ void RectControl::SyncAll()
     SyncCommon("");
     SyncNative("");
 }
+
+void RuntimeAddEventHandler(const std::shared_ptr<Control>& control, int event, Delegate handler)
+{
+    NotNil(control, "the control")->AddEventHandler(event, std::move(handler));
+}

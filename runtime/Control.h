@@ -97,3 +97,33 @@ private:
     Base vertical_;
     bool applyingLocks_ = false;
 };
+
+// A handler made of a window's method, bound to that window. The window is
+// held weakly: a handler raised after the window is gone does nothing, and
+// one that runs keeps its window alive to its end.
+template <class W, class C>
+Delegate RuntimeCreateDelegate(W* receiver, void (W::*method)(std::shared_ptr<C>))
+{
+    std::weak_ptr<Window> weak = receiver->weak_from_this();
+    return [weak, method](const EventArgs& args) {
+        std::shared_ptr<W> window = RuntimeCheckCast<W>(weak.lock());
+        if (!window)
+            return false;
+        ((*window).*method)(RuntimeCheckCast<C>(args.sender));
+        return false;
+    };
+}
+
+template <class W, class C>
+Delegate RuntimeCreateDelegate(W* receiver, bool (W::*method)(std::shared_ptr<C>, int64_t, int64_t))
+{
+    std::weak_ptr<Window> weak = receiver->weak_from_this();
+    return [weak, method](const EventArgs& args) {
+        std::shared_ptr<W> window = RuntimeCheckCast<W>(weak.lock());
+        if (!window)
+            return false;
+        return ((*window).*method)(RuntimeCheckCast<C>(args.sender), args.x, args.y);
+    };
+}
+
+void RuntimeAddEventHandler(const std::shared_ptr<Control>& control, int event, Delegate handler);

@@ -26,3 +26,10 @@ std::shared_ptr<DesktopServices> CurrentDesktopServices();
 // Puts services in place of those in use and returns the ones replaced, so
 // they can be put back; nil puts the real ones back.
 std::shared_ptr<DesktopServices> SetDesktopServices(std::shared_ptr<DesktopServices> services);
+
+// The real command runner: the line through /bin/sh -c, with stdin
+// /dev/null. The folder of the disk-tool stand-ins (AppFolders::Tools) is
+// appended to the end of PATH, so a real tool found earlier on PATH wins. The
+// command gets no other descriptor of the application and default signal
+// handling.
+ProcessResult RunCommandLine(const std::string& commandLine);

@@ -1,6 +1,7 @@
 #include "runtime/Handlers.h"
 
 #include "runtime/Dialogs.h"
+#include "runtime/RuntimeObject.h"
 
 #include <typeinfo>
 
@@ -61,9 +62,4 @@ bool RuntimeCallHandler(const std::function<bool()>& handler)
     // The application keeps running; the user learns what went wrong.
     MsgBox(DescribeException(raised));
     return false;
-}
-
-void RuntimeAddEventHandler(const std::shared_ptr<Control>& control, int event, Delegate handler)
-{
-    NotNil(control, "the control")->AddEventHandler(event, std::move(handler));
 }

@@ -32,7 +32,6 @@ struct LifecycleState {
     std::vector<std::string> argStorage;
     std::vector<char*> argv;
 
-    std::shared_ptr<Application> app;
     std::function<void()> lateStartup;
     bool quitRequested = false;
     bool loopRunning = false;
@@ -48,6 +47,29 @@ LifecycleState& State()
     return *state;
 }
 
+// The user closing the last window on screen ends the program.
+void QuitWhenNoWindowIsShown()
+{
+    for (const auto& window : RegisteredWindows())
+        if (window->IsVisible())
+            return;
+    Quit(0);
+}
+
+// A chosen menu item goes to the application's handler of its name; the
+// Quit item that no handler takes quits.
+bool RunMenuCommand(const MenuItem& item)
+{
+    if (std::shared_ptr<Application> app = GetAppObject())
+        if (app->DispatchMenuCommand(item.Name(), item.Index().value_or(0)))
+            return true;
+    if (item.Kind() == MenuItemKind::Quit) {
+        Quit(0);
+        return true;
+    }
+    return false;
+}
+
 bool DisplayMissing()
 {
     if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -60,6 +82,8 @@ bool DisplayMissing()
 void RuntimeInit(int argc, char** argv)
 {
     TakeUIThread();
+    OnWindowClosedByUser(&QuitWhenNoWindowIsShown);
+    SetMenuCommandHandler(&RunMenuCommand);
     LifecycleState& s = State();
     if (s.qtApp)
         return;
@@ -148,7 +172,7 @@ void RuntimePerformFinalizers()
 {
     LifecycleState& s = State();
     CloseAllWindows();
-    s.app.reset();
+    RuntimeRegisterAppObject(nullptr);
     if (s.qtApp) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         s.qtApp.reset();
@@ -183,20 +207,6 @@ void UnhandledException(std::exception_ptr exception)
     State().exitCode = 1;
     if (State().qtApp)
         MsgBox("Unhandled " + text);
-}
-
-void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app)
-{
-    CheckUIThread();
-    RuntimeTrace("RuntimeRegisterAppObject");
-    State().app = app;
-    for (const auto& window : RegisteredWindows())
-        window->ApplyProgramCommands();
-}
-
-std::shared_ptr<Application> GetAppObject()
-{
-    return State().app;
 }
 
 QString ProgramName()

@@ -2,15 +2,16 @@
 
 #include <exception>
 #include <functional>
-#include <memory>
 #include <vector>
-
-class Application;
 
 // The process: RuntimeInit, RuntimePerformInitializers, the start-up
 // sequence (which installs the exception helper, sets up the classes, binds
 // the component libraries and hands over a late start-up callback),
 // RuntimeRun, RuntimePerformFinalizers, RuntimeExit.
+// RuntimeInit starts the toolkit. From then on, a chosen menu item goes to
+// the application's handler of its name (the Quit item no handler takes
+// quits), and the user closing the last window on screen ends the program
+// with Quit(0).
 void RuntimeInit(int argc, char** argv);
 // Runs the runtime's own static initialisers, then the system's, in order.
 void RuntimePerformInitializers(const std::vector<std::function<void()>>& systemInitializers);
@@ -44,8 +45,3 @@ void ClearExitRequest();
 // Default handling of an exception that escaped the start-up sequence:
 // it is shown (and written to the error stream), and the exit status becomes 1.
 void UnhandledException(std::exception_ptr exception);
-
-// The application object; registering nil forgets it. Registering belongs
-// to the user-interface thread, as the windows take the new object's commands.
-void RuntimeRegisterAppObject(const std::shared_ptr<Application>& app);
-std::shared_ptr<Application> GetAppObject();

@@ -2,12 +2,20 @@
 
 #include "core/Text.h"
 #include "core/UIThread.h"
-#include "runtime/Application.h"
-#include "runtime/Lifecycle.h"
 #include "runtime/RuntimeObject.h"
 #include "runtime/internal/EditCommands.h"
 #include "runtime/internal/NativeMenus.h"
-#include "runtime/internal/QtValues.h"
+
+namespace {
+
+std::function<bool(const MenuItem&)> commandHandler;
+
+}  // namespace
+
+void SetMenuCommandHandler(std::function<bool(const MenuItem& item)> handler)
+{
+    commandHandler = std::move(handler);
+}
 
 MenuItem::MenuItem() : native_(std::make_unique<Native>()) {}
 MenuItem::~MenuItem() = default;
@@ -35,10 +43,8 @@ void MenuItem::Text(const std::string& text)
     CheckUIThread();
     text_ = text;
     for (const auto& action : native_->actions)
-        if (action) {
-            action->setText(ToQt(text));
-            action->setSeparator(IsSeparator());
-        }
+        if (action)
+            ShowText(action, *this);
 }
 
 void MenuItem::Visible(bool value)
@@ -88,12 +94,7 @@ std::shared_ptr<MenuItem> MenuItem::Lookup(std::string_view name) const
 bool MenuItem::Choose()
 {
     CheckUIThread();
-    if (std::shared_ptr<Application> app = GetAppObject())
-        if (app->DispatchMenuCommand(name_, index_.value_or(0)))
-            return true;
-    if (Kind() == "QuitMenuItem") {
-        Quit(0);
+    if (commandHandler && commandHandler(*this))
         return true;
-    }
-    return EditCommand(name_, true);
+    return RunEditCommand(name_);
 }

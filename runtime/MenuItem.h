@@ -1,18 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Menus are plain data: a tree of items. A window that shows a menu bar
-// builds its native menus from this tree; choosing an item goes to the
-// application's handler bound under the item's name (text equality), and
-// failing that to the item's own action (quit, or the standard edit
-// commands on the focused text control for the Edit item names). Like every
-// part of the user interface, an item is set up on its thread only.
+// A menu is a tree of items. A window that shows a menu bar builds its native
+// menus from the tree; each item keeps the native actions that show it, and
+// its setters update them. Choosing an item runs the program's command for
+// it (SetMenuCommandHandler: the application's handler bound under the
+// item's name, else quitting for the Quit item), failing that the edit
+// command of its name on the focused text area. Like every part of the user
+// interface, an item is set up on its thread only.
+// What an item is to the menus: a plain item, the bar, or one of the
+// program's commands (About, Quit) that stay reachable wherever the user is.
+enum class MenuItemKind { Item, Bar, About, Quit };
+
 class MenuItem : public std::enable_shared_from_this<MenuItem> {
 public:
     MenuItem();
@@ -43,9 +49,11 @@ public:
     const std::vector<std::shared_ptr<MenuItem>>& Children() const { return children_; }
 
     bool IsSeparator() const { return text_ == "-"; }
-    virtual std::string Kind() const { return "MenuItem"; }
+    virtual MenuItemKind Kind() const { return MenuItemKind::Item; }
 
-    // What happens when the user chooses the item. Returns whether anything handled it.
+    // What happens when the user chooses the item: the program's command
+    // (SetMenuCommandHandler), else the edit command of its name. Returns
+    // whether anything handled it.
     bool Choose();
 
     struct Native;
@@ -62,20 +70,25 @@ private:
     std::unique_ptr<Native> native_;
 };
 
+// What choosing an item means to the program, before the edit commands:
+// whoever runs the program sets it (nil: nothing). It answers whether it
+// took the item.
+void SetMenuCommandHandler(std::function<bool(const MenuItem& item)> handler);
+
 class MenuBar : public MenuItem {
 public:
-    std::string Kind() const override { return "MenuBar"; }
+    MenuItemKind Kind() const override { return MenuItemKind::Bar; }
 };
 
 // The About item: offered in the program's menu even when its own menu is hidden.
 class AppleMenuItem : public MenuItem {
 public:
-    std::string Kind() const override { return "AppleMenuItem"; }
+    MenuItemKind Kind() const override { return MenuItemKind::About; }
 };
 
 // The Quit item: offered in the program's menu even when its own menu is
 // hidden; quits with exit code 0 unless a handler takes the command.
 class QuitMenuItem : public MenuItem {
 public:
-    std::string Kind() const override { return "QuitMenuItem"; }
+    MenuItemKind Kind() const override { return MenuItemKind::Quit; }
 };

@@ -17,6 +17,12 @@ QKeySequence ToKeySequence(const std::string& shortcut)
     return QKeySequence(ToQt(text));
 }
 
+void ShowText(QAction* action, const MenuItem& item)
+{
+    action->setSeparator(item.IsSeparator());
+    action->setText(item.IsSeparator() ? QString() : ToQt(item.Text()));
+}
+
 namespace {
 
 // The program's commands (About, Quit) among the items of the bar's menus;
@@ -28,7 +34,7 @@ std::vector<std::shared_ptr<MenuItem>> ProgramCommands(const MenuBar& model, boo
         if (onlyHidden && menu->Visible())
             continue;
         for (const auto& item : menu->Children())
-            if (item->Kind() == "AppleMenuItem" || item->Kind() == "QuitMenuItem")
+            if (item->Kind() == MenuItemKind::About || item->Kind() == MenuItemKind::Quit)
                 commands.push_back(item);
     }
     return commands;
@@ -36,19 +42,15 @@ std::vector<std::shared_ptr<MenuItem>> ProgramCommands(const MenuBar& model, boo
 
 QAction* NativeAction(const std::shared_ptr<MenuItem>& item, QObject* parent)
 {
-    auto* action = new QAction(ToQt(item->Text()), parent);
+    auto* action = new QAction(parent);
     action->setObjectName(ToQt(item->Name()));
-    if (item->IsSeparator())
-        action->setSeparator(true);
+    ShowText(action, *item);
     action->setVisible(item->Visible());
     if (item->KeyboardShortcut() && !item->KeyboardShortcut()->empty())
         action->setShortcut(ToKeySequence(*item->KeyboardShortcut()));
-    if (item->Kind() == "AppleMenuItem")
-        action->setMenuRole(QAction::AboutRole);
-    else if (item->Kind() == "QuitMenuItem")
-        action->setMenuRole(QAction::QuitRole);
-    else
-        action->setMenuRole(QAction::NoRole);
+    action->setMenuRole(item->Kind() == MenuItemKind::About  ? QAction::AboutRole
+                        : item->Kind() == MenuItemKind::Quit ? QAction::QuitRole
+                                                             : QAction::NoRole);
     std::weak_ptr<MenuItem> weak = item;
     QObject::connect(action, &QAction::triggered, action, [weak] {
         if (auto i = weak.lock())
@@ -77,7 +79,7 @@ void AddItems(QMenu* menu, const std::shared_ptr<MenuItem>& model)
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
         for (QAction* action : menu->actions())
             if (const std::string name = FromQt(action->objectName()); IsEditCommand(name))
-                action->setEnabled(EditCommand(name, false));
+                action->setEnabled(CanRunEditCommand(name));
     });
 }
 

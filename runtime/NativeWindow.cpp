@@ -1,9 +1,9 @@
 #include "runtime/internal/NativeWindow.h"
 
 #include "runtime/Handlers.h"
-#include "runtime/Lifecycle.h"
 #include "runtime/PushButton.h"
 #include "runtime/internal/NativeMenus.h"
+#include "runtime/internal/Registry.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -117,7 +117,7 @@ void NativeTopLevel::LayoutChildren()
 void NativeTopLevel::closeEvent(QCloseEvent* event)
 {
     // The window system's close button: the window is closed as by Close,
-    // and the application ends when no window is left on screen.
+    // unless its CancelClose refuses; what follows is not the window's to decide.
     event->ignore();
     std::shared_ptr<Window> owner = owner_.lock();
     if (!owner)
@@ -125,10 +125,7 @@ void NativeTopLevel::closeEvent(QCloseEvent* event)
     if (owner->RaiseEvent(WindowEvent::CancelClose))
         return;
     owner->Close();
-    for (const auto& window : RegisteredWindows())
-        if (window->IsVisible())
-            return;
-    Quit(0);
+    ReportWindowClosedByUser();
 }
 
 void NativeTopLevel::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,7 @@
 
 #include "core/Color.h"
 #include "core/UIThread.h"
+#include "runtime/Application.h"
 #include "runtime/Control.h"
 #include "runtime/Events.h"
 #include "runtime/Handlers.h"

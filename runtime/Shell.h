@@ -5,8 +5,8 @@
 #include <string>
 
 // Runs one command line, synchronously: Execute returns when the whole line
-// has ended. The line goes to the desktop services in use (DesktopServices),
-// whose real ones run it with RunCommandLine.
+// has ended. The line goes to the desktop services in use, whose real ones
+// run it with RunCommandLine (both in DesktopServices.h).
 //
 // Result holds only what the command wrote to its standard output; the error
 // stream is kept apart in ErrorOutput, so a message such as "diskutil: not
@@ -30,10 +30,3 @@ private:
     std::string errorOutput_;
     int errorCode_ = 0;
 };
-
-// The real command runner: the line through /bin/sh -c, with stdin
-// /dev/null. The folder of the disk-tool stand-ins (AppFolders::Tools) is
-// appended to the end of PATH, so a real tool found earlier on PATH wins. The
-// command gets no other descriptor of the application and default signal
-// handling.
-ProcessResult RunCommandLine(const std::string& commandLine);

@@ -1,10 +1,8 @@
 #include "runtime/Window.h"
 
 #include "core/UIThread.h"
-#include "runtime/Application.h"
 #include "runtime/Control.h"
 #include "runtime/Handlers.h"
-#include "runtime/Lifecycle.h"
 #include "runtime/MenuItem.h"
 #include "runtime/Trace.h"
 #include "runtime/internal/NativeControl.h"
@@ -258,8 +256,7 @@ void Window::ApplyProgramCommands()
     // A window that shows its menu bar has the commands there; the same
     // shortcut twice in one window would trigger neither.
     const bool showsItsBar = menuBar_ && BooleanProperty("MenuBarVisible");
-    const std::shared_ptr<Application> app = GetAppObject();
-    top->SetProgramCommands(showsItsBar || !app ? nullptr : app->MenuBar());
+    top->SetProgramCommands(showsItsBar ? nullptr : ProgramCommandBar());
 }
 
 int64_t Window::Width() const

@@ -87,9 +87,9 @@ public:
     Native* NativeData() const { return native_.get(); }
     void ContentResized(int64_t width, int64_t height);
     // A window that shows no menu bar of its own still answers the program's
-    // commands (About, Quit) of the application's menu bar by their
-    // shortcuts. The runtime calls this, on the user-interface thread, when
-    // either menu bar changes.
+    // commands (About, Quit) of the bar SetProgramCommandBar gave, by their
+    // shortcuts. Called, on the user-interface thread, when the window's own
+    // bar changes or that bar does.
     void ApplyProgramCommands();
 
 protected:

@@ -16,6 +16,15 @@ std::vector<std::shared_ptr<Window>>& Registry()
     return *registry;
 }
 
+std::shared_ptr<MenuBar>& CommandBar()
+{
+    // Never destroyed, like the registry: the bar holds native actions.
+    static auto* bar = new std::shared_ptr<MenuBar>;
+    return *bar;
+}
+
+std::function<void()> closedByUser;
+
 }  // namespace
 
 void RegistryAdd(const std::shared_ptr<Window>& window)
@@ -49,4 +58,28 @@ void CloseAllWindows()
 {
     for (const auto& window : RegisteredWindows())
         window->Close();
+}
+
+void SetProgramCommandBar(const std::shared_ptr<MenuBar>& bar)
+{
+    CheckUIThread();
+    CommandBar() = bar;
+    for (const auto& window : RegisteredWindows())
+        window->ApplyProgramCommands();
+}
+
+std::shared_ptr<MenuBar> ProgramCommandBar()
+{
+    return CommandBar();
+}
+
+void OnWindowClosedByUser(std::function<void()> decide)
+{
+    closedByUser = std::move(decide);
+}
+
+void ReportWindowClosedByUser()
+{
+    if (closedByUser)
+        closedByUser();
 }

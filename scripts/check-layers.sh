@@ -62,4 +62,36 @@ if ! sort -u "$edges" | tsort >/dev/null 2>&1; then
   sort -u "$edges" | tsort 2>&1 >/dev/null | sed 's/^/  /'
   status=1
 fi
+
+# Inside runtime/, files include each other in one circle only: a window,
+# its controls and the registry of windows. A class is one node (its .h, its
+# .cpp and its native side in internal/), that circle is one node too, and
+# the rest must then have no cycle.
+circle=" Window WindowRegistry Registry Control PushButton BevelButton Canvas Label Listbox TextArea "
+node() {
+  local stem
+  stem=$(basename "$1")
+  stem=${stem%.*}
+  case $stem in
+    NativeWindow) stem=Window ;;
+    NativeControl) stem=Control ;;
+    NativePicture) stem=Picture ;;
+    NativeMenus) stem=MenuItem ;;
+  esac
+  if [[ "$circle" == *" $stem "* ]]; then echo "window-controls-registry"; else echo "$stem"; fi
+}
+inner=$(mktemp)
+trap 'rm -f "$edges" "$inner"' EXIT
+while IFS=: read -r file _ line; do
+  target=$(sed -nE 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"runtime\/(.*)".*/\1/p' <<<"$line")
+  [ -n "$target" ] || continue
+  from=$(node "$file")
+  to=$(node "$target")
+  [ "$from" = "$to" ] || echo "$from $to" >>"$inner"
+done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"runtime/' runtime --include='*.h' --include='*.cpp' || true)
+if ! sort -u "$inner" | tsort >/dev/null 2>&1; then
+  echo "runtime/ includes in a cycle other than that of a window, its controls and the registry:"
+  sort -u "$inner" | tsort 2>&1 >/dev/null | sed 's/^/  /'
+  status=1
+fi
 exit $status

@@ -20,6 +20,9 @@ struct MenuItem::Native {
 
 // "Cmd+Q" style shortcuts name the platform's command key, which is Ctrl here.
 QKeySequence ToKeySequence(const std::string& shortcut);
+// Shows the item's text on a native action: a separator line for "-",
+// which then carries no text (a style draws a separator's text beside its line).
+void ShowText(QAction* action, const MenuItem& item);
 
 // Builds the native menus of a menu bar into bar.
 void BuildNativeMenus(QMenuBar* bar, const std::shared_ptr<MenuBar>& model);

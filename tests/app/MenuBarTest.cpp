@@ -24,7 +24,7 @@ namespace {
 
 struct ExpectedItem {
     const char* name;
-    const char* kind;
+    MenuItemKind kind;
     const char* parent;
     const char* text;
     bool visible;
@@ -34,18 +34,18 @@ struct ExpectedItem {
 
 // The whole tree, in the order of creation.
 const ExpectedItem kTree[] = {
-    {"FileMenu", "MenuItem", "", "&File", false, std::nullopt, ""},
-    {"aboutMenu", "AppleMenuItem", "FileMenu", "About Tarnvik...", true, 0, ""},
-    {"FileQuit", "QuitMenuItem", "FileMenu", "Quit", true, std::nullopt, "Cmd+Q"},
-    {"EditMenu", "MenuItem", "", "&Edit", true, std::nullopt, ""},
-    {"EditUndo", "MenuItem", "EditMenu", "&Undo", true, std::nullopt, "Cmd+Z"},
-    {"EditSeparator1", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
-    {"EditCut", "MenuItem", "EditMenu", "Cu&t", true, std::nullopt, "Cmd+X"},
-    {"EditCopy", "MenuItem", "EditMenu", "&Copy", true, std::nullopt, "Cmd+C"},
-    {"EditPaste", "MenuItem", "EditMenu", "&Paste", true, std::nullopt, "Cmd+V"},
-    {"EditClear", "MenuItem", "EditMenu", "&Delete", true, std::nullopt, ""},
-    {"EditSeparator2", "MenuItem", "EditMenu", "-", true, std::nullopt, std::nullopt},
-    {"EditSelectAll", "MenuItem", "EditMenu", "Select &All", true, std::nullopt, "Cmd+A"},
+    {"FileMenu", MenuItemKind::Item, "", "&File", false, std::nullopt, ""},
+    {"aboutMenu", MenuItemKind::About, "FileMenu", "About Tarnvik...", true, 0, ""},
+    {"FileQuit", MenuItemKind::Quit, "FileMenu", "Quit", true, std::nullopt, "Cmd+Q"},
+    {"EditMenu", MenuItemKind::Item, "", "&Edit", true, std::nullopt, ""},
+    {"EditUndo", MenuItemKind::Item, "EditMenu", "&Undo", true, std::nullopt, "Cmd+Z"},
+    {"EditSeparator1", MenuItemKind::Item, "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditCut", MenuItemKind::Item, "EditMenu", "Cu&t", true, std::nullopt, "Cmd+X"},
+    {"EditCopy", MenuItemKind::Item, "EditMenu", "&Copy", true, std::nullopt, "Cmd+C"},
+    {"EditPaste", MenuItemKind::Item, "EditMenu", "&Paste", true, std::nullopt, "Cmd+V"},
+    {"EditClear", MenuItemKind::Item, "EditMenu", "&Delete", true, std::nullopt, ""},
+    {"EditSeparator2", MenuItemKind::Item, "EditMenu", "-", true, std::nullopt, std::nullopt},
+    {"EditSelectAll", MenuItemKind::Item, "EditMenu", "Select &All", true, std::nullopt, "Cmd+A"},
 };
 
 class MainMenuBarTest : public AppTest {};
@@ -152,6 +152,41 @@ TEST_F(MainMenuBarTest, TheNativeBarOffersAboutAndQuitAndTheEditMenu)
     program->actions()[1]->trigger();
     EXPECT_EQ(trace.Count("Quit 0"), 1);
     EXPECT_EQ(RuntimeExit(), 0);
+}
+
+// The Edit menu looks exactly like a Qt menu of the same items whose "-"
+// items are Qt's own separators: a line and no text beside it. So it does
+// after a caption is set again on the built menu.
+TEST_F(MainMenuBarTest, TheEditMenusSeparatorsAreDrawnAsLines)
+{
+    auto window = ImplicitWindow<plainWindow>();
+    window->MenuBar(MainMenuBar::Instance());
+    QMenu* edit = nullptr;
+    for (QAction* action : window->NativeData()->top->findChild<QMenuBar*>()->actions())
+        if (action->text() == "&Edit")
+            edit = action->menu();
+    ASSERT_NE(edit, nullptr);
+
+    // Its other items as the native menu has them.
+    QMenu reference;
+    const std::shared_ptr<MenuItem> model = MainMenuBar::Instance()->Child("EditMenu");
+    const QList<QAction*> actions = edit->actions();
+    ASSERT_EQ(static_cast<size_t>(actions.size()), model->Children().size());
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (model->Children()[static_cast<size_t>(i)]->Text() == "-")
+            reference.addSeparator();
+        else
+            reference.addAction(actions[i]->text())->setShortcut(actions[i]->shortcut());
+    }
+    auto looksLikeTheReference = [&] {
+        edit->resize(edit->sizeHint());
+        reference.resize(reference.sizeHint());
+        return edit->grab().toImage() == reference.grab().toImage();
+    };
+    EXPECT_TRUE(looksLikeTheReference());
+    for (const auto& item : model->Children())
+        item->Text(item->Text());
+    EXPECT_TRUE(looksLikeTheReference()) << "after the captions were set again";
 }
 
 // Ctrl+Q typed in any window of the program reaches the Quit command, once:

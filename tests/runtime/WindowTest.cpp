@@ -1,4 +1,5 @@
 #include "RuntimeFixture.h"
+#include "TraceRecord.h"
 
 #include "runtime/Application.h"
 #include "runtime/Dialogs.h"
@@ -16,11 +17,14 @@
 #include <QClipboard>
 #include <QKeySequence>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QWindow>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -38,6 +42,7 @@ public:
     static inline std::vector<std::string> log;
     static inline std::function<void(probeWindow&)> onOpen;
     static inline bool resizeable = true;
+    static inline bool refuseClose = false;  // what its CancelClose answers
 
     void Layout()
     {
@@ -91,9 +96,11 @@ public:
 protected:
     const EventTableType& EventTable() const override
     {
-        static const EventTableType table = {BindEvent(WindowEvent::Layout, &probeWindow::Layout),
-                                             BindEvent(WindowEvent::CreateControls, &probeWindow::CreateControls),
-                                             BindEvent(WindowEvent::Open, &probeWindow::Event_Open)};
+        static const EventTableType table = {
+            BindEvent(WindowEvent::Layout, &probeWindow::Layout),
+            BindEvent(WindowEvent::CreateControls, &probeWindow::CreateControls),
+            BindEvent(WindowEvent::Open, &probeWindow::Event_Open),
+            {WindowEvent::CancelClose, [](Window&, const EventArgs&) { return refuseClose; }}};
         return table;
     }
 };
@@ -107,6 +114,7 @@ protected:
         probeWindow::onOpen = nullptr;
         probeWindow::onAction = nullptr;
         probeWindow::resizeable = true;
+        probeWindow::refuseClose = false;
     }
     void TearDown() override
     {
@@ -190,6 +198,61 @@ TEST_F(WindowLifecycle, AHandlerGoesOnAfterClosingItsOwnWindow)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(weak.expired()) << "nobody holds the closed window any more";
     EXPECT_TRUE(messages.empty());
+}
+
+// A second window, with no block: it is shown only when asked.
+class plainWindow : public Window {
+public:
+    static constexpr std::string_view kRegistryName = "plainWindow.plainWindow";
+    plainWindow() : Window(kRegistryName) {}
+};
+
+// The window system's close button closes the window as Close does, unless
+// its CancelClose refuses; the program ends, with status 0, once the user has
+// closed the last window on screen. A hidden window does not keep it running.
+TEST_F(WindowLifecycle, TheUserClosingTheLastWindowOnScreenEndsTheProgram)
+{
+    TraceRecord trace;
+    trace.Start();
+    std::shared_ptr<probeWindow> probe = probeWindow::Instance();
+    std::shared_ptr<plainWindow> other = ImplicitWindow<plainWindow>();
+    other->Show();
+    auto closeButton = [](const std::shared_ptr<Window>& window) { window->NativeData()->top->close(); };
+    const struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool probeClosed;
+        long quits;
+    } steps[] = {
+        {"refused by CancelClose",
+         [&] {
+             probeWindow::refuseClose = true;
+             closeButton(probe);
+         },
+         false, 0},
+        {"another window on screen",
+         [&] {
+             probeWindow::refuseClose = false;
+             closeButton(probe);
+         },
+         true, 0},
+        {"the other window only hidden",
+         [&] {
+             probe = probeWindow::Instance();
+             other->Hide();
+             closeButton(probe);
+         },
+         true, 1},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        trace.Clear();
+        step.act();
+        EXPECT_EQ(probe->IsClosed(), step.probeClosed);
+        EXPECT_EQ(trace.Count("Quit 0"), step.quits);
+    }
+    EXPECT_FALSE(other->IsClosed());
+    EXPECT_EQ(RuntimeExit(), 0);
 }
 
 TEST_F(WindowLifecycle, AnExceptionInAHandlerIsShownAndTheApplicationGoesOn)
@@ -336,6 +399,48 @@ TEST_F(WindowLifecycle, TheProgramCommandsFollowEveryLaterMenuBarChange)
     }
 }
 
+// A chosen item goes to the application's handler of its name, with its
+// Index; the Quit item that no handler takes quits with status 0, and any
+// other item that none takes (and is no edit command) does nothing.
+TEST_F(WindowLifecycle, AChosenItemGoesToItsHandlerAndAnUnhandledQuitQuits)
+{
+    TraceRecord trace;
+    trace.Start();
+    auto app = std::make_shared<Application>();
+    RuntimeRegisterAppObject(app);
+    std::vector<int64_t> indexes;
+    app->AddMenuHandler("recent", [&](int64_t index) {
+        indexes.push_back(index);
+        return true;
+    });
+    const struct Case {
+        const char* name;
+        std::shared_ptr<MenuItem> item;
+        const char* itemName;
+        std::optional<int64_t> index;
+        bool handled;
+        std::vector<int64_t> indexes;  // what the handler received
+        long quits;
+    } cases[] = {
+        {"an item of an array, handled", std::make_shared<MenuItem>(), "Recent", 3, true, {3}, 0},
+        {"a Quit item its handler takes", std::make_shared<QuitMenuItem>(), "Recent", std::nullopt, true, {0}, 0},
+        {"an item no handler takes", std::make_shared<MenuItem>(), "FileOpen", std::nullopt, false, {}, 0},
+        {"the Quit item no handler takes", std::make_shared<QuitMenuItem>(), "FileQuit", std::nullopt, true, {}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.item->Name(c.itemName);
+        if (c.index)
+            c.item->Index(*c.index);
+        indexes.clear();
+        trace.Clear();
+        EXPECT_EQ(c.item->Choose(), c.handled);
+        EXPECT_EQ(indexes, c.indexes);
+        EXPECT_EQ(trace.Count("Quit 0"), c.quits);
+    }
+    EXPECT_EQ(RuntimeExit(), 0);
+}
+
 TEST_F(WindowLifecycle, UserInterfaceCallsOffTheMainThreadAreRefused)
 {
     auto window = probeWindow::Instance();
@@ -415,9 +520,38 @@ TEST_F(WindowLifecycle, PropertySettersOffTheMainThreadAreRefused)
     EXPECT_TRUE(messages.empty());
 }
 
+// The Edit menu offers a command only when the focused text area can take
+// it now, and choosing one carries it out there.
 TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
 {
+    const std::vector<std::string> names = {"EditUndo",  "EditCut",   "EditCopy",
+                                            "EditPaste", "EditClear", "EditSelectAll"};
+    auto edit = std::make_shared<MenuItem>();
+    edit->Name("EditMenu");
+    edit->Text("&Edit");
+    std::map<std::string, std::shared_ptr<MenuItem>> items;
+    for (const std::string& name : names) {
+        items[name] = std::make_shared<MenuItem>();
+        items[name]->Name(name);
+        items[name]->Text(name);
+        edit->Append(items[name]);
+    }
+    auto bar = std::make_shared<MenuBar>();
+    bar->Append(edit);
     auto window = probeWindow::Instance();
+    window->MenuBar(bar);
+    QMenu* menu = window->NativeData()->top->findChild<QMenuBar*>()->actions().value(0)->menu();
+    ASSERT_NE(menu, nullptr);
+    auto offered = [&] {
+        emit menu->aboutToShow();  // as when the user opens it
+        std::vector<std::string> enabled;
+        for (QAction* action : menu->actions())
+            if (action->isEnabled())
+                enabled.push_back(action->text().toStdString());
+        return enabled;
+    };
+    auto choose = [&](const std::string& name) { return items[name]->Choose(); };
+
     auto area = window->New<TextArea>();
     area->Constructor();
     window->AddControl(area, "area");
@@ -430,24 +564,28 @@ TEST_F(WindowLifecycle, EditCommandsActOnTheFocusedTextControl)
     native->setFocus();
     QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), native);
+    QApplication::clipboard()->clear();
 
-    auto command = [](const char* name) {
-        auto item = std::make_shared<MenuItem>();
-        item->Name(name);
-        return item->Choose();
-    };
-    EXPECT_FALSE(command("EditCopy")) << "nothing selected yet";
-    EXPECT_TRUE(command("EditSelectAll"));
-    EXPECT_TRUE(command("EditCopy"));
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(offered(), Names({"EditSelectAll"})) << "nothing selected, read-only";
+    EXPECT_FALSE(choose("EditCopy"));
+    EXPECT_TRUE(choose("EditSelectAll"));
+    EXPECT_EQ(offered(), Names({"EditCopy", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditCopy"));
     EXPECT_EQ(QApplication::clipboard()->text(), "copy me");
-    EXPECT_FALSE(command("EditCut")) << "a read-only text cannot be cut";
-    EXPECT_FALSE(command("EditPaste"));
+    EXPECT_FALSE(choose("EditCut")) << "a read-only text cannot be cut";
+    EXPECT_FALSE(choose("EditPaste"));
     EXPECT_EQ(area->Text(), "copy me");
     area->ReadOnly(false);
-    EXPECT_TRUE(command("EditClear"));
+    EXPECT_EQ(offered(), Names({"EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditClear"));
     EXPECT_EQ(area->Text(), "") << "the user's edit flows back into Text";
-    EXPECT_TRUE(command("EditUndo"));
+    EXPECT_EQ(offered(), Names({"EditUndo", "EditPaste", "EditSelectAll"}));
+    EXPECT_TRUE(choose("EditUndo"));
     EXPECT_EQ(area->Text(), "copy me");
+    native->clearFocus();
+    EXPECT_EQ(offered(), Names()) << "no text area has the focus";
+    EXPECT_FALSE(choose("EditSelectAll"));
 }
 
 TEST_F(WindowLifecycle, TextControlsTakeTheirFontFromTheirKeys)
