@@ -132,7 +132,7 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
     if (reason.empty())
         reason = OffSystem(*entry);
     if (reason.empty())
-        reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry);
+        reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry, disks_.NodePath(*entry));
     return Finished("Mount", " mounted", *entry, reason);
 }
 
@@ -160,7 +160,10 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         // udisks unmounts one mount of a device; leaving the others would be no unmount at all.
         reason = StaysMountedAt(mounts) + " (unmounting more than one mount needs root)";
     } else {
-        reason = RunUdisks("unmount", *entry);
+        // udisks knows a file system over several devices only by the device its mount names.
+        const MountTable::Mount& mount = *mounts.front();
+        reason = RunUdisks("unmount", *entry,
+                           mount.device == entry->device ? disks_.NodePath(*entry) : disks_.Root().Path(mount.source));
     }
     if (reason.empty()) {
         // Whatever went through, success is only told when no mount of the device is left.
@@ -328,19 +331,18 @@ std::string Mounter::UdisksReason(const std::string& verb, const std::string& id
     return lastLine;
 }
 
-std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry)
+std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry, const fs::path& node)
 {
     auto udisksctl = FindOnPath("udisksctl", searchPath_);
     if (!udisksctl)
         return "this needs root privileges or udisks (udisksctl was not found)";
-    std::string node = disks_.NodePath(entry).string();
     // In a session of its own udisksctl has no terminal to ask for a password on, so it never
     // waits for typing; a desktop's authentication agent still answers for it.
     std::vector<std::string> argv;
     if (auto setsid = FindOnPath("setsid", searchPath_ + ":" + kDefaultSearchPath))
-        argv = {setsid->string(), "--wait", udisksctl->string(), verb, "-b", node};
+        argv = {setsid->string(), "--wait", udisksctl->string(), verb, "-b", node.string()};
     else
-        argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node};
+        argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node.string()};
     ProcessResult result = RunProcess(argv);
     if (result.status != 0) {
         auto mounts = MountsOf(disks_.Mounts(), entry);

@@ -46,7 +46,8 @@ private:
     // Each gives why it failed; empty when it went through.
     std::string MountAsRoot(const DiskEntry& entry);
     std::string UnmountAsRoot(const std::vector<const MountTable::Mount*>& mounts);
-    std::string RunUdisks(const std::string& verb, const DiskEntry& entry);
+    // Has udisksctl act on node: entry's own, or the device udisks knows its file system by.
+    std::string RunUdisks(const std::string& verb, const DiskEntry& entry, const std::filesystem::path& node);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
     // Of the device's mounts, where one would keep an unmount from succeeding; empty when none would.

@@ -417,8 +417,8 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
-    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
-        GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
+    if (const std::string why = WhyNoBtrfs(); !why.empty())
+        GTEST_SKIP() << why;
     TempFolder images;
     const std::string label = TestName("BT DATA");
     const fs::path point = kMedia / label;

@@ -80,31 +80,14 @@ TEST(DiskLoopListing, EveryDeviceOfABtrfsOverTwoIsMounted)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
-    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
-        GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
+    if (const std::string why = WhyNoBtrfs(); !why.empty())
+        GTEST_SKIP() << why;
     TempFolder images;
-    ASSERT_EQ(MakeImage(images.Path() / "a.img", "", "", 128), "");
-    ASSERT_EQ(MakeImage(images.Path() / "b.img", "", "", 128), "");
     const fs::path point = kMedia / "PL Multi";
-    LoopDevice a(images.Path() / "a.img", point);
-    LoopDevice b(images.Path() / "b.img", kMedia / "PL Multi 1");
-    ASSERT_EQ(a.Error(), "");
-    ASSERT_EQ(b.Error(), "");
-    // Before the devices go: the file system is unmounted and the kernel forgets its devices.
-    struct Forget {
-        const LoopDevice& a;
-        const LoopDevice& b;
-        ~Forget()
-        {
-            for (const LoopDevice* device : {&a, &b})
-                for (const std::string& target : MountTargets(device->Node()))
-                    ::umount2(target.c_str(), MNT_DETACH);
-            RunWithSbin("btrfs device scan --forget " + ShellWord(a.Node()) + " " + ShellWord(b.Node()));
-        }
-    } forget{a, b};
-    auto made = RunWithSbin("mkfs.btrfs -q -f -L 'PL Multi' -d raid1 -m raid1 " + ShellWord(a.Node()) + " " +
-                            ShellWord(b.Node()));
-    ASSERT_EQ(made.status, 0) << made.errorOutput;
+    BtrfsOverTwo btrfs(images.Path(), "PL Multi", point);
+    ASSERT_EQ(btrfs.Error(), "");
+    const LoopDevice& a = btrfs.First();
+    const LoopDevice& b = btrfs.Second();
 
     auto mounted = RunTool("diskutil", {"mount", a.Id()});
     if (mounted.status != 0 && !KernelHas("btrfs"))
