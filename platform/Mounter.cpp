@@ -288,8 +288,10 @@ std::string Mounter::UnmountAsRoot(const std::vector<const MountTable::Mount*>& 
         if (code != MNT_EX_SUCCESS)
             return message == kBusy ? BusyText(mount->target) : message;
     }
-    // Only folders made for a mount of ours go; someone else's stay, wherever they are.
+    // Only folders made for a mount of ours go; someone else's stay, wherever they are. Under the
+    // lock, as a mount being made may have tidied a freed folder away and made one of its own there.
     MountPointPlanner planner(media_);
+    MountPointPlanner::Lock lock(planner);
     for (const auto* mount : mounts)
         planner.Remove(mount->target);
     return {};

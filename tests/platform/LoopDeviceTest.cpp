@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -293,6 +294,28 @@ TEST_F(DiskLoopDevices, FoldersOfOthersStay)
     EXPECT_EQ(RunTool("diskutil", {"unmount", id}).status, 0);
     EXPECT_FALSE(fs::exists(next));
     EXPECT_TRUE(fs::is_directory(kDataPoint));
+}
+
+TEST_F(DiskLoopDevices, FolderGoesOnlyWhileNoMountIsBeingMade)
+{
+    // A mount being made holds the planner's lock from tidying until its mount is on its new folder.
+    MountData();
+    std::optional<ProcessResult> unmounted;
+    std::thread unmount;
+    {
+        MountPointPlanner planner(kMedia);
+        MountPointPlanner::Lock making(planner);
+        unmount = std::thread([&] { unmounted = RunTool("diskutil", {"unmount", data_->Id()}); });
+        for (int i = 0; i < 500 && !MountTargets(data_->Node()).empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(MountTargets(data_->Node()).empty());
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_TRUE(fs::is_directory(kDataPoint));
+    }
+    unmount.join();
+    ASSERT_TRUE(unmounted);
+    EXPECT_EQ(unmounted->status, 0) << unmounted->errorOutput;
+    EXPECT_FALSE(fs::exists(kDataPoint));
 }
 
 TEST_F(DiskLoopDevices, MediaFolderNeverMountsThroughWhatIsThere)
