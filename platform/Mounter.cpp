@@ -142,7 +142,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     if (!entry)
         return Failure("Could not find disk: " + PrintableLine(id));
     std::string reason;
-    auto mounts = MountsOf(disks_.Mounts(), *entry);
+    auto mounts = disks_.Mounts().MountsOf(entry->device);
     const std::string offSystem = OffSystem(*entry);
     if (entry->mountState != MountState::Mounted) {
         reason = Refusal(*entry);
@@ -168,7 +168,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     if (reason.empty()) {
         // Whatever went through, success is only told when no mount of the device is left.
         const MountTable now = disks_.CurrentMounts();
-        if (auto left = MountsOf(now, *entry); !left.empty())
+        if (auto left = now.MountsOf(entry->device); !left.empty())
             reason = StaysMountedAt(left);
     }
     return Finished("Unmount", " unmounted", *entry, reason);
@@ -212,11 +212,6 @@ std::string Mounter::MountAsRoot(const DiskEntry& entry)
         return message;
     }
     return {};
-}
-
-std::vector<const MountTable::Mount*> Mounter::MountsOf(const MountTable& table, const DiskEntry& entry)
-{
-    return table.MountsOf(entry.device);
 }
 
 std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mounts) const
@@ -347,7 +342,7 @@ std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry, 
         argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node.string()};
     ProcessResult result = RunProcess(argv);
     if (result.status != 0) {
-        auto mounts = MountsOf(disks_.Mounts(), entry);
+        auto mounts = disks_.Mounts().MountsOf(entry.device);
         std::string busyAt = mounts.size() == 1 ? mounts.front()->target : std::string();
         return UdisksReason(verb, entry.identifier, result, busyAt);
     }
