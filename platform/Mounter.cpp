@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <set>
 
@@ -221,9 +220,7 @@ std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mo
     for (const auto* mount : mounts)
         ours.insert(mount->id);
     std::set<int> holding;  // with mounts of our own inside: asked from the users' side
-    std::map<int, std::string> targets;
     for (const auto* mount : mounts) {
-        targets[mount->id] = mount->target;
         // Something else on top of it, or inside it, keeps it from going.
         const MountTable::Mount* top = table.MountAt(mount->target);
         if (top && !ours.count(top->id))
@@ -238,7 +235,9 @@ std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mo
             return mount->target;
     }
     if (auto held = MountUsers::FirstHeld(holding, table.SwapSources()))
-        return targets[*held];
+        for (const auto* mount : mounts)
+            if (mount->id == *held)
+                return mount->target;
     return {};
 }
 
