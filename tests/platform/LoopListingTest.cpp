@@ -3,12 +3,8 @@
 #include "LoopDevices.h"
 #include "base/TextLines.h"
 
-#include <sys/mount.h>
-
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -35,12 +31,6 @@ std::string InfoOf(const std::string& id)
     return info.output;
 }
 
-// Lazily unmounts what is at a folder on the way out, however the test ends.
-struct UnmountOnExit {
-    fs::path target;
-    ~UnmountOnExit() { ::umount2(target.c_str(), MNT_DETACH); }
-};
-
 TEST(DiskLoopListing, FileSystemOnNoDeviceIsNotTheDeviceItNames)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
@@ -53,9 +43,8 @@ TEST(DiskLoopListing, FileSystemOnNoDeviceIsNotTheDeviceItNames)
     ASSERT_EQ(device.Error(), "");
     const std::string id = device.Id();
     // Any file system can give a device's node as its source; a tmpfs still lives on no device.
-    ASSERT_EQ(::mount(device.Node().c_str(), claim.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k"), 0)
-        << std::strerror(errno);
-    UnmountOnExit claimed{claim.Path()};
+    TmpfsMount claimed(claim.Path(), device.Node());
+    ASSERT_EQ(claimed.Error(), "");
     const std::vector<std::string> onlyTheTmpfs = {claim.Path().string()};
 
     EXPECT_EQ(Field(InfoOf(id), "Mounted:"), "No");
