@@ -13,6 +13,9 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kMedia = "/media";
+// The volume names of this test process: its mounts never meet another run's.
+const std::string kClaimed = TestName("PL CLAIMED");
+const std::string kMulti = TestName("PL Multi");
 
 // The value after a key such as "Mounted:" in an info entry.
 std::string Field(const std::string& info, const std::string& key)
@@ -36,9 +39,9 @@ TEST(DiskLoopListing, FileSystemOnNoDeviceIsNotTheDeviceItNames)
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
     TempFolder images;
-    ASSERT_EQ(MakeImage(images.Path() / "claimed.img", "ext4", "PL CLAIMED", 16), "");
+    ASSERT_EQ(MakeImage(images.Path() / "claimed.img", "ext4", kClaimed, 16), "");
     TempFolder claim;
-    const fs::path point = kMedia / "PL CLAIMED";
+    const fs::path point = kMedia / kClaimed;
     LoopDevice device(images.Path() / "claimed.img", point);
     ASSERT_EQ(device.Error(), "");
     const std::string id = device.Id();
@@ -50,17 +53,17 @@ TEST(DiskLoopListing, FileSystemOnNoDeviceIsNotTheDeviceItNames)
     EXPECT_EQ(Field(InfoOf(id), "Mounted:"), "No");
     auto unmounted = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(unmounted.status, 0);
-    EXPECT_EQ(unmounted.output, "Volume PL CLAIMED on " + id + " is not mounted\n");
+    EXPECT_EQ(unmounted.output, "Volume " + kClaimed + " on " + id + " is not mounted\n");
     EXPECT_EQ(MountTargets(device.Node()), onlyTheTmpfs);
 
     // Mounted for real, it shows its own mount, and unmounting it leaves the tmpfs alone.
     auto mounted = RunTool("diskutil", {"mount", id});
     ASSERT_EQ(mounted.status, 0) << mounted.errorOutput;
-    EXPECT_EQ(mounted.output, "Volume PL CLAIMED on " + id + " mounted\n");
+    EXPECT_EQ(mounted.output, "Volume " + kClaimed + " on " + id + " mounted\n");
     EXPECT_EQ(Field(InfoOf(id), "Mount Point:"), point.string());
     unmounted = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(unmounted.status, 0) << unmounted.errorOutput;
-    EXPECT_EQ(unmounted.output, "Volume PL CLAIMED on " + id + " unmounted\n");
+    EXPECT_EQ(unmounted.output, "Volume " + kClaimed + " on " + id + " unmounted\n");
     EXPECT_EQ(MountTargets(device.Node()), onlyTheTmpfs);
     EXPECT_FALSE(fs::exists(point));
 }
@@ -72,8 +75,8 @@ TEST(DiskLoopListing, EveryDeviceOfABtrfsOverTwoIsMounted)
     if (const std::string why = WhyNoBtrfs(); !why.empty())
         GTEST_SKIP() << why;
     TempFolder images;
-    const fs::path point = kMedia / "PL Multi";
-    BtrfsOverTwo btrfs(images.Path(), "PL Multi", point);
+    const fs::path point = kMedia / kMulti;
+    BtrfsOverTwo btrfs(images.Path(), kMulti, point);
     ASSERT_EQ(btrfs.Error(), "");
     const LoopDevice& a = btrfs.First();
     const LoopDevice& b = btrfs.Second();
@@ -90,14 +93,14 @@ TEST(DiskLoopListing, EveryDeviceOfABtrfsOverTwoIsMounted)
         auto again = RunTool("diskutil", {"mount", device->Id()});
         EXPECT_EQ(again.status, 0);
         EXPECT_EQ(again.output,
-                  "Volume PL Multi on " + device->Id() + " is already mounted at " + point.string() + "\n");
+                  "Volume " + kMulti + " on " + device->Id() + " is already mounted at " + point.string() + "\n");
     }
     EXPECT_EQ(MountTargets(a.Node()), std::vector<std::string>{point.string()});
     EXPECT_TRUE(MountTargets(b.Node()).empty());
 
     auto unmounted = RunTool("diskutil", {"unmount", b.Id()});
     EXPECT_EQ(unmounted.status, 0) << unmounted.errorOutput;
-    EXPECT_EQ(unmounted.output, "Volume PL Multi on " + b.Id() + " unmounted\n");
+    EXPECT_EQ(unmounted.output, "Volume " + kMulti + " on " + b.Id() + " unmounted\n");
     EXPECT_TRUE(MountTargets(a.Node()).empty());
     EXPECT_FALSE(fs::exists(point));
     for (const LoopDevice* device : {&a, &b})
