@@ -16,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -219,6 +220,30 @@ TEST_F(DiskLoopDevices, MountOfItselfInsideGoesFirst)
     const fs::path inner = kDataPoint / "inner";
     fs::create_directory(inner);
     ASSERT_EQ(::mount(data_->Node().c_str(), inner.c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    auto result = RunTool("diskutil", {"unmount", id});
+    EXPECT_EQ(result.status, 0) << result.errorOutput;
+    EXPECT_TRUE(MountTargets(data_->Node()).empty());
+    EXPECT_FALSE(fs::exists(kDataPoint));
+}
+
+TEST_F(DiskLoopDevices, OlderMountMovedInsideANewerGoesFirst)
+{
+    // Mount order is no guide once a mount was moved: the older one inside goes before the newer around it.
+    const std::string id = data_->Id();
+    MountData();
+    TempFolder older;
+    TempFolder newer;
+    ASSERT_EQ(::mount(data_->Node().c_str(), older.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(::mount(data_->Node().c_str(), newer.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    const fs::path moved = newer.Path() / "moved";
+    fs::create_directory(moved);
+    if (::mount(older.Path().c_str(), moved.c_str(), nullptr, MS_MOVE, nullptr) != 0)
+        GTEST_SKIP() << "a mount cannot be moved here (" << std::strerror(errno) << "): / may be a shared mount";
+    auto all = MountTargets(data_->Node());
+    std::sort(all.begin(), all.end());
+    std::vector<std::string> expected = {kDataPoint.string(), moved.string(), newer.Path().string()};
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(all, expected);
     auto result = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_TRUE(MountTargets(data_->Node()).empty());
