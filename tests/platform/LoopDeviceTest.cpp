@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,8 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -186,11 +189,14 @@ TEST_F(DiskLoopDevices, BindInsideAndBusyFolderUnmountNothing)
 {
     // Four mounts of one device: its own folder, a bind inside it, a second
     // mount elsewhere and a bind of the whole volume. Busy at its own folder,
-    // which the kernel cannot be asked about while the bind sits inside.
+    // which the kernel cannot be asked about while the bind sits inside, in
+    // each way a process or the kernel can hold it.
     const std::string id = data_->Id();
     MountData();
     fs::create_directory(kDataPoint / "a");
     fs::create_directory(kDataPoint / "b");
+    const fs::path file = kDataPoint / "held.img";
+    ASSERT_EQ(MakeImage(file, "", "", 1), "");
     TempFolder second;
     TempFolder bound;
     ASSERT_EQ(::mount((kDataPoint / "a").c_str(), (kDataPoint / "b").c_str(), nullptr, MS_BIND, nullptr), 0);
@@ -198,14 +204,50 @@ TEST_F(DiskLoopDevices, BindInsideAndBusyFolderUnmountNothing)
     ASSERT_EQ(::mount(kDataPoint.c_str(), bound.Path().c_str(), nullptr, MS_BIND, nullptr), 0);
     const auto all = MountTargets(data_->Node());
     ASSERT_EQ(all.size(), 4u);
-    {
-        BusyProcess busy(kDataPoint);
-        ASSERT_TRUE(busy.WaitUntilInside(kDataPoint));
+
+    // Each holds the folder until what it gives back goes.
+    const std::pair<const char*, std::function<std::shared_ptr<void>()>> holders[] = {
+        {"a working folder",
+         [&] {
+             auto busy = std::make_shared<BusyProcess>(kDataPoint);
+             EXPECT_TRUE(busy->WaitUntilInside(kDataPoint));
+             return std::shared_ptr<void>(busy);
+         }},
+        {"an open file",
+         [&] {
+             int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+             EXPECT_GE(fd, 0) << std::strerror(errno);
+             return std::shared_ptr<void>(nullptr, [fd](void*) { ::close(fd); });
+         }},
+        {"a mapped file whose descriptor is closed",
+         [&] {
+             int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+             void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0);
+             ::close(fd);
+             EXPECT_NE(map, MAP_FAILED) << std::strerror(errno);
+             return std::shared_ptr<void>(nullptr, [map](void*) {
+                 if (map != MAP_FAILED)
+                     ::munmap(map, 4096);
+             });
+         }},
+        {"a loop device's backing file",
+         [&] {
+             auto loop = std::make_shared<LoopDevice>(file);
+             EXPECT_EQ(loop->Error(), "");
+             return std::shared_ptr<void>(loop);
+         }},
+    };
+    for (const auto& [what, hold] : holders) {
+        SCOPED_TRACE(what);
+        auto held = hold();
         auto result = RunTool("diskutil", {"unmount", id});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.errorOutput, "Unmount of " + id + " failed: target is busy (" + kDataPoint.string() + ")\n");
         EXPECT_EQ(MountTargets(data_->Node()), all);
     }
+    // A loop device lets its file go once nobody has it open any more.
+    for (int i = 0; i < 200 && !RunWithSbin("losetup -n -j " + ShellWord(file.string())).output.empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     auto result = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_EQ(result.output, "Volume " + kData + " on " + id + " unmounted\n");
