@@ -245,7 +245,7 @@ std::vector<const MountTable::Mount*> Mounter::InnermostFirst(std::vector<const 
 {
     std::vector<const MountTable::Mount*> order;
     while (!mounts.empty()) {
-        // The latest mount with none of the rest inside it; a mount inside another is always newer.
+        // The latest mount with none of the rest inside it: a mount moved inside another can be the older one.
         auto next = mounts.end() - 1;
         for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
             bool holds =
