@@ -39,8 +39,9 @@ public:
     // again, and drops the records of folders gone or changed since.
     void Tidy();
 
-    // Held from Tidy until the mount is made, so no other run takes the
-    // new folder for a leftover. Released when the lock goes.
+    // Held from Tidy until the mount is made, and while an unmount removes
+    // its folders, so no run takes another's new folder for a leftover.
+    // Released when the lock goes.
     class Lock {
     public:
         explicit Lock(const MountPointPlanner& planner);

@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
-#include <map>
 #include <memory>
 #include <set>
 
@@ -132,7 +131,7 @@ Mounter::Outcome Mounter::Mount(std::string_view id)
     if (reason.empty())
         reason = OffSystem(*entry);
     if (reason.empty())
-        reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry);
+        reason = privileged_ ? MountAsRoot(*entry) : RunUdisks("mount", *entry, disks_.NodePath(*entry));
     return Finished("Mount", " mounted", *entry, reason);
 }
 
@@ -142,7 +141,7 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
     if (!entry)
         return Failure("Could not find disk: " + PrintableLine(id));
     std::string reason;
-    auto mounts = MountsOf(disks_.Mounts(), *entry);
+    auto mounts = disks_.Mounts().MountsOf(entry->device);
     const std::string offSystem = OffSystem(*entry);
     if (entry->mountState != MountState::Mounted) {
         reason = Refusal(*entry);
@@ -160,12 +159,15 @@ Mounter::Outcome Mounter::Unmount(std::string_view id)
         // udisks unmounts one mount of a device; leaving the others would be no unmount at all.
         reason = StaysMountedAt(mounts) + " (unmounting more than one mount needs root)";
     } else {
-        reason = RunUdisks("unmount", *entry);
+        // udisks knows a file system over several devices only by the device its mount names.
+        const MountTable::Mount& mount = *mounts.front();
+        reason = RunUdisks("unmount", *entry,
+                           mount.device == entry->device ? disks_.NodePath(*entry) : disks_.Root().Path(mount.source));
     }
     if (reason.empty()) {
         // Whatever went through, success is only told when no mount of the device is left.
         const MountTable now = disks_.CurrentMounts();
-        if (auto left = MountsOf(now, *entry); !left.empty())
+        if (auto left = now.MountsOf(entry->device); !left.empty())
             reason = StaysMountedAt(left);
     }
     return Finished("Unmount", " unmounted", *entry, reason);
@@ -211,11 +213,6 @@ std::string Mounter::MountAsRoot(const DiskEntry& entry)
     return {};
 }
 
-std::vector<const MountTable::Mount*> Mounter::MountsOf(const MountTable& table, const DiskEntry& entry)
-{
-    return table.MountsOf(entry.device);
-}
-
 std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mounts) const
 {
     const MountTable& table = disks_.Mounts();
@@ -223,9 +220,7 @@ std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mo
     for (const auto* mount : mounts)
         ours.insert(mount->id);
     std::set<int> holding;  // with mounts of our own inside: asked from the users' side
-    std::map<int, std::string> targets;
     for (const auto* mount : mounts) {
-        targets[mount->id] = mount->target;
         // Something else on top of it, or inside it, keeps it from going.
         const MountTable::Mount* top = table.MountAt(mount->target);
         if (top && !ours.count(top->id))
@@ -240,7 +235,9 @@ std::string Mounter::BusyMountOf(const std::vector<const MountTable::Mount*>& mo
             return mount->target;
     }
     if (auto held = MountUsers::FirstHeld(holding, table.SwapSources()))
-        return targets[*held];
+        for (const auto* mount : mounts)
+            if (mount->id == *held)
+                return mount->target;
     return {};
 }
 
@@ -248,7 +245,7 @@ std::vector<const MountTable::Mount*> Mounter::InnermostFirst(std::vector<const 
 {
     std::vector<const MountTable::Mount*> order;
     while (!mounts.empty()) {
-        // The latest mount with none of the rest inside it; a mount inside another is always newer.
+        // The latest mount with none of the rest inside it: a mount moved inside another can be the older one.
         auto next = mounts.end() - 1;
         for (auto it = mounts.rbegin(); it != mounts.rend(); ++it) {
             bool holds =
@@ -285,8 +282,10 @@ std::string Mounter::UnmountAsRoot(const std::vector<const MountTable::Mount*>& 
         if (code != MNT_EX_SUCCESS)
             return message == kBusy ? BusyText(mount->target) : message;
     }
-    // Only folders made for a mount of ours go; someone else's stay, wherever they are.
+    // Only folders made for a mount of ours go; someone else's stay, wherever they are. Under the
+    // lock, as a mount being made may have tidied a freed folder away and made one of its own there.
     MountPointPlanner planner(media_);
+    MountPointPlanner::Lock lock(planner);
     for (const auto* mount : mounts)
         planner.Remove(mount->target);
     return {};
@@ -328,22 +327,21 @@ std::string Mounter::UdisksReason(const std::string& verb, const std::string& id
     return lastLine;
 }
 
-std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry)
+std::string Mounter::RunUdisks(const std::string& verb, const DiskEntry& entry, const fs::path& node)
 {
     auto udisksctl = FindOnPath("udisksctl", searchPath_);
     if (!udisksctl)
         return "this needs root privileges or udisks (udisksctl was not found)";
-    std::string node = disks_.NodePath(entry).string();
     // In a session of its own udisksctl has no terminal to ask for a password on, so it never
     // waits for typing; a desktop's authentication agent still answers for it.
     std::vector<std::string> argv;
     if (auto setsid = FindOnPath("setsid", searchPath_ + ":" + kDefaultSearchPath))
-        argv = {setsid->string(), "--wait", udisksctl->string(), verb, "-b", node};
+        argv = {setsid->string(), "--wait", udisksctl->string(), verb, "-b", node.string()};
     else
-        argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node};
+        argv = {udisksctl->string(), verb, "--no-user-interaction", "-b", node.string()};
     ProcessResult result = RunProcess(argv);
     if (result.status != 0) {
-        auto mounts = MountsOf(disks_.Mounts(), entry);
+        auto mounts = disks_.Mounts().MountsOf(entry.device);
         std::string busyAt = mounts.size() == 1 ? mounts.front()->target : std::string();
         return UdisksReason(verb, entry.identifier, result, busyAt);
     }

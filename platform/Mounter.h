@@ -46,13 +46,12 @@ private:
     // Each gives why it failed; empty when it went through.
     std::string MountAsRoot(const DiskEntry& entry);
     std::string UnmountAsRoot(const std::vector<const MountTable::Mount*>& mounts);
-    std::string RunUdisks(const std::string& verb, const DiskEntry& entry);
+    // Has udisksctl act on node: entry's own, or the device udisks knows its file system by.
+    std::string RunUdisks(const std::string& verb, const DiskEntry& entry, const std::filesystem::path& node);
     // Why a device cannot be mounted or unmounted; empty when it can.
     std::string Refusal(const DiskEntry& entry) const;
     // Of the device's mounts, where one would keep an unmount from succeeding; empty when none would.
     std::string BusyMountOf(const std::vector<const MountTable::Mount*>& mounts) const;
-    // The mounts of the device an unmount takes away.
-    static std::vector<const MountTable::Mount*> MountsOf(const MountTable& table, const DiskEntry& entry);
     // Each mount after every mount inside it, the latest first otherwise.
     static std::vector<const MountTable::Mount*> InnermostFirst(std::vector<const MountTable::Mount*> mounts);
     // Why nothing may act on the device: it is in a prepared tree, not on this system. Empty on this system.

@@ -58,23 +58,17 @@ bool ReadDisk(const fs::path& dir, std::string name, DiskEntry& disk)
     return true;
 }
 
-struct Partition {
-    uint64_t number = 0;
-    DiskEntry entry;
-};
-
-bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk, Partition& part)
+bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk, DiskEntry& part)
 {
     auto number = TextFile::Number(dir / "partition");
     if (!number)
         return false;
-    part.number = *number;
-    part.entry.partitionNumber = *number;
-    part.entry.identifier = std::move(name);
-    part.entry.whole = false;
-    part.entry.wholeIdentifier = disk.identifier;
-    part.entry.removable = disk.removable;
-    return ReadCommon(dir, part.entry);
+    part.partitionNumber = *number;
+    part.identifier = std::move(name);
+    part.whole = false;
+    part.wholeIdentifier = disk.identifier;
+    part.removable = disk.removable;
+    return ReadCommon(dir, part);
 }
 
 // The partitions of a disk in partition order. Only subfolders named after
@@ -82,24 +76,21 @@ bool ReadPartition(const fs::path& dir, std::string name, const DiskEntry& disk,
 // power...) are not looked into.
 std::vector<DiskEntry> ReadPartitions(const fs::path& diskDir, const DiskEntry& disk)
 {
-    std::vector<Partition> found;
+    std::vector<DiskEntry> partitions;
     std::error_code error;
     for (fs::directory_iterator it(diskDir, error), end; !error && it != end; it.increment(error)) {
         std::string name = it->path().filename().string();
         if (name.size() <= disk.identifier.size() || name.compare(0, disk.identifier.size(), disk.identifier) != 0)
             continue;
-        Partition part;
+        DiskEntry part;
         if (ReadPartition(it->path(), std::move(name), disk, part))
-            found.push_back(std::move(part));
+            partitions.push_back(std::move(part));
     }
-    std::sort(found.begin(), found.end(), [](const Partition& a, const Partition& b) {
-        if (a.number != b.number)
-            return a.number < b.number;
-        return NaturalOrder()(a.entry.identifier, b.entry.identifier);
+    std::sort(partitions.begin(), partitions.end(), [](const DiskEntry& a, const DiskEntry& b) {
+        if (a.partitionNumber != b.partitionNumber)
+            return a.partitionNumber < b.partitionNumber;
+        return NaturalOrder()(a.identifier, b.identifier);
     });
-    std::vector<DiskEntry> partitions;
-    for (auto& part : found)
-        partitions.push_back(std::move(part.entry));
     return partitions;
 }
 
@@ -157,13 +148,13 @@ std::optional<DiskEntry> SysfsBlockDevices::One(const SystemRoot& root, std::str
     if (fs::exists(dir / "partition", error)) {
         fs::path diskDir = dir.parent_path();
         DiskEntry disk;
-        Partition part;
+        DiskEntry part;
         // Listed only as a partition of a disk that is listed itself.
         if (!ReadDisk(diskDir, diskDir.filename().string(), disk) ||
             name.compare(0, disk.identifier.size(), disk.identifier) != 0 ||
             !ReadPartition(dir, std::string(name), disk, part))
             return std::nullopt;
-        return std::move(part.entry);
+        return part;
     }
     // A whole disk is listed under sys/block.
     if (!fs::exists(root.Path("/sys/block") / name, error))

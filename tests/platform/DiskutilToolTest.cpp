@@ -146,7 +146,7 @@ TEST_F(DiskutilTool, MountAndUnmountRefusalsAndNoOps)
         {"mount", "dm-0", 0, "Volume Backup Mounted x Volume Name y on dm-0 is already mounted at /srv/backup"},
         {"mount", "/dev/vda1", 0, "Volume ROOT FS on vda1 is already mounted at /"},
         {"unmount", "vda10", 0, "Volume Data Disk on vda10 is not mounted"},
-        // Refused by the tool itself, before any umount: as root it would reach the real "/".
+        // The system volume is refused as such, on a prepared tree as on the system itself.
         {"unmount", "vda1", 1, "Unmount of vda1 failed: vda1 holds the system volume (/)"},
         {"unmount", "/dev/vda1", 1, "Unmount of vda1 failed: vda1 holds the system volume (/)"},
     };

@@ -12,14 +12,19 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -184,11 +189,14 @@ TEST_F(DiskLoopDevices, BindInsideAndBusyFolderUnmountNothing)
 {
     // Four mounts of one device: its own folder, a bind inside it, a second
     // mount elsewhere and a bind of the whole volume. Busy at its own folder,
-    // which the kernel cannot be asked about while the bind sits inside.
+    // which the kernel cannot be asked about while the bind sits inside, in
+    // each way a process or the kernel can hold it.
     const std::string id = data_->Id();
     MountData();
     fs::create_directory(kDataPoint / "a");
     fs::create_directory(kDataPoint / "b");
+    const fs::path file = kDataPoint / "held.img";
+    ASSERT_EQ(MakeImage(file, "", "", 1), "");
     TempFolder second;
     TempFolder bound;
     ASSERT_EQ(::mount((kDataPoint / "a").c_str(), (kDataPoint / "b").c_str(), nullptr, MS_BIND, nullptr), 0);
@@ -196,14 +204,50 @@ TEST_F(DiskLoopDevices, BindInsideAndBusyFolderUnmountNothing)
     ASSERT_EQ(::mount(kDataPoint.c_str(), bound.Path().c_str(), nullptr, MS_BIND, nullptr), 0);
     const auto all = MountTargets(data_->Node());
     ASSERT_EQ(all.size(), 4u);
-    {
-        BusyProcess busy(kDataPoint);
-        ASSERT_TRUE(busy.WaitUntilInside(kDataPoint));
+
+    // Each holds the folder until what it gives back goes.
+    const std::pair<const char*, std::function<std::shared_ptr<void>()>> holders[] = {
+        {"a working folder",
+         [&] {
+             auto busy = std::make_shared<BusyProcess>(kDataPoint);
+             EXPECT_TRUE(busy->WaitUntilInside(kDataPoint));
+             return std::shared_ptr<void>(busy);
+         }},
+        {"an open file",
+         [&] {
+             int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+             EXPECT_GE(fd, 0) << std::strerror(errno);
+             return std::shared_ptr<void>(nullptr, [fd](void*) { ::close(fd); });
+         }},
+        {"a mapped file whose descriptor is closed",
+         [&] {
+             int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+             void* map = ::mmap(nullptr, 4096, PROT_READ, MAP_SHARED, fd, 0);
+             ::close(fd);
+             EXPECT_NE(map, MAP_FAILED) << std::strerror(errno);
+             return std::shared_ptr<void>(nullptr, [map](void*) {
+                 if (map != MAP_FAILED)
+                     ::munmap(map, 4096);
+             });
+         }},
+        {"a loop device's backing file",
+         [&] {
+             auto loop = std::make_shared<LoopDevice>(file);
+             EXPECT_EQ(loop->Error(), "");
+             return std::shared_ptr<void>(loop);
+         }},
+    };
+    for (const auto& [what, hold] : holders) {
+        SCOPED_TRACE(what);
+        auto held = hold();
         auto result = RunTool("diskutil", {"unmount", id});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.errorOutput, "Unmount of " + id + " failed: target is busy (" + kDataPoint.string() + ")\n");
         EXPECT_EQ(MountTargets(data_->Node()), all);
     }
+    // A loop device lets its file go once nobody has it open any more.
+    for (int i = 0; i < 200 && !RunWithSbin("losetup -n -j " + ShellWord(file.string())).output.empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     auto result = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_EQ(result.output, "Volume " + kData + " on " + id + " unmounted\n");
@@ -218,6 +262,30 @@ TEST_F(DiskLoopDevices, MountOfItselfInsideGoesFirst)
     const fs::path inner = kDataPoint / "inner";
     fs::create_directory(inner);
     ASSERT_EQ(::mount(data_->Node().c_str(), inner.c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    auto result = RunTool("diskutil", {"unmount", id});
+    EXPECT_EQ(result.status, 0) << result.errorOutput;
+    EXPECT_TRUE(MountTargets(data_->Node()).empty());
+    EXPECT_FALSE(fs::exists(kDataPoint));
+}
+
+TEST_F(DiskLoopDevices, OlderMountMovedInsideANewerGoesFirst)
+{
+    // Mount order is no guide once a mount was moved: the older one inside goes before the newer around it.
+    const std::string id = data_->Id();
+    MountData();
+    TempFolder older;
+    TempFolder newer;
+    ASSERT_EQ(::mount(data_->Node().c_str(), older.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    ASSERT_EQ(::mount(data_->Node().c_str(), newer.Path().c_str(), "ext4", 0, nullptr), 0) << std::strerror(errno);
+    const fs::path moved = newer.Path() / "moved";
+    fs::create_directory(moved);
+    if (::mount(older.Path().c_str(), moved.c_str(), nullptr, MS_MOVE, nullptr) != 0)
+        GTEST_SKIP() << "a mount cannot be moved here (" << std::strerror(errno) << "): / may be a shared mount";
+    auto all = MountTargets(data_->Node());
+    std::sort(all.begin(), all.end());
+    std::vector<std::string> expected = {kDataPoint.string(), moved.string(), newer.Path().string()};
+    std::sort(expected.begin(), expected.end());
+    ASSERT_EQ(all, expected);
     auto result = RunTool("diskutil", {"unmount", id});
     EXPECT_EQ(result.status, 0) << result.errorOutput;
     EXPECT_TRUE(MountTargets(data_->Node()).empty());
@@ -293,6 +361,28 @@ TEST_F(DiskLoopDevices, FoldersOfOthersStay)
     EXPECT_EQ(RunTool("diskutil", {"unmount", id}).status, 0);
     EXPECT_FALSE(fs::exists(next));
     EXPECT_TRUE(fs::is_directory(kDataPoint));
+}
+
+TEST_F(DiskLoopDevices, FolderGoesOnlyWhileNoMountIsBeingMade)
+{
+    // A mount being made holds the planner's lock from tidying until its mount is on its new folder.
+    MountData();
+    std::optional<ProcessResult> unmounted;
+    std::thread unmount;
+    {
+        MountPointPlanner planner(kMedia);
+        MountPointPlanner::Lock making(planner);
+        unmount = std::thread([&] { unmounted = RunTool("diskutil", {"unmount", data_->Id()}); });
+        for (int i = 0; i < 500 && !MountTargets(data_->Node()).empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_TRUE(MountTargets(data_->Node()).empty());
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_TRUE(fs::is_directory(kDataPoint));
+    }
+    unmount.join();
+    ASSERT_TRUE(unmounted);
+    EXPECT_EQ(unmounted->status, 0) << unmounted->errorOutput;
+    EXPECT_FALSE(fs::exists(kDataPoint));
 }
 
 TEST_F(DiskLoopDevices, MediaFolderNeverMountsThroughWhatIsThere)
@@ -417,8 +507,8 @@ TEST(DiskBtrfsVolume, MountInfoUnmountRoundTrip)
 {
     if (const std::string why = WhyNoLoopDevices(); !why.empty())
         GTEST_SKIP() << why;
-    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
-        GTEST_SKIP() << "needs mkfs.btrfs (btrfs-progs)";
+    if (const std::string why = WhyNoBtrfs(); !why.empty())
+        GTEST_SKIP() << why;
     TempFolder images;
     const std::string label = TestName("BT DATA");
     const fs::path point = kMedia / label;

@@ -116,6 +116,32 @@ TEST_F(DiskUserPath, UnmountsEveryMountOrNone)
     EXPECT_TRUE(MountTargets(device_->Node()).empty());
 }
 
+TEST_F(DiskUserPath, AnyDeviceOfABtrfsOverTwoUnmountsIt)
+{
+    // udisks knows such a file system only by the device its mount names.
+    if (const std::string why = WhyNoBtrfs(); !why.empty())
+        GTEST_SKIP() << why;
+    BtrfsOverTwo btrfs(images_.Path(), "USER MULTI");
+    ASSERT_EQ(btrfs.Error(), "");
+    const LoopDevice& a = btrfs.First();
+    const LoopDevice& b = btrfs.Second();
+    ASSERT_EQ(system_->Announce(a.Node()), "");
+    ASSERT_EQ(system_->Announce(b.Node()), "");
+    auto run = [&](const char* verb, const LoopDevice& device) {
+        return RunProcess(system_->AsUser(true, {system_->Diskutil(), verb, device.Id()}), system_->Environment());
+    };
+
+    auto mounted = run("mount", a);
+    if (mounted.status != 0 && !KernelHas("btrfs"))
+        GTEST_SKIP() << "the kernel has no btrfs: " << mounted.errorOutput;
+    ASSERT_EQ(mounted.status, 0) << mounted.errorOutput;
+    ASSERT_EQ(MountTargets(a.Node()), std::vector<std::string>{(system_->MediaFolder() / "USER MULTI").string()});
+    auto unmounted = run("unmount", b);
+    EXPECT_EQ(unmounted.status, 0) << unmounted.errorOutput;
+    EXPECT_EQ(unmounted.output, "Volume USER MULTI on " + b.Id() + " unmounted\n");
+    EXPECT_TRUE(MountTargets(a.Node()).empty());
+}
+
 TEST_F(DiskUserPath, NotAuthorizedAndNeverPromptsOnATerminal)
 {
     // Nobody is not in the rule: polkit would want an administrator's password.

@@ -208,6 +208,43 @@ LoopDevice::~LoopDevice()
         RemoveIfEmptyDirectory(mountPoint_);
 }
 
+std::string WhyNoBtrfs()
+{
+    if (RunWithSbin("command -v mkfs.btrfs && command -v btrfs").status != 0)
+        return "needs mkfs.btrfs (btrfs-progs)";
+    return {};
+}
+
+BtrfsOverTwo::BtrfsOverTwo(const fs::path& folder, const std::string& label, fs::path mountPoint)
+{
+    const fs::path images[] = {folder / "btrfs-first.img", folder / "btrfs-second.img"};
+    for (const auto& image : images)
+        if (error_.empty())
+            error_ = MakeImage(image, "", "", 128);
+    if (!error_.empty())
+        return;
+    first_ = std::make_unique<LoopDevice>(images[0], std::move(mountPoint));
+    second_ = std::make_unique<LoopDevice>(images[1]);
+    error_ = first_->Error() + second_->Error();
+    if (!error_.empty())
+        return;
+    ProcessResult made = RunWithSbin("mkfs.btrfs -q -f -L " + ShellWord(label) + " -d raid1 -m raid1 " +
+                                     ShellWord(first_->Node()) + " " + ShellWord(second_->Node()));
+    if (made.status != 0)
+        error_ = "mkfs.btrfs failed: " + made.errorOutput + made.output;
+}
+
+BtrfsOverTwo::~BtrfsOverTwo()
+{
+    if (!first_ || !second_ || first_->Node().empty() || second_->Node().empty())
+        return;
+    // Mounted through either device, the mount names one of them.
+    for (const LoopDevice* device : {first_.get(), second_.get()})
+        for (const std::string& target : MountTargets(device->Node()))
+            ::umount2(target.c_str(), MNT_DETACH);
+    RunWithSbin("btrfs device scan --forget " + ShellWord(first_->Node()) + " " + ShellWord(second_->Node()));
+}
+
 TmpfsMount::TmpfsMount(const fs::path& target, const std::string& source) : target_(target)
 {
     if (::mount(source.c_str(), target.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,31 @@ private:
     std::string sequence_;  // the kernel's disk sequence number: this attachment and no later one
     std::string error_;
     std::filesystem::path mountPoint_;
+};
+
+// Why btrfs file systems cannot be made here (mkfs.btrfs or btrfs missing); empty when they can.
+std::string WhyNoBtrfs();
+
+// A btrfs file system labelled label over two loop devices, data and
+// metadata on both, their images made in folder. On the way out it is
+// unmounted and the kernel forgets its devices, before they are detached.
+class BtrfsOverTwo {
+public:
+    // mountPoint as for LoopDevice, given to the first device.
+    BtrfsOverTwo(const std::filesystem::path& folder, const std::string& label, std::filesystem::path mountPoint = {});
+    ~BtrfsOverTwo();
+    BtrfsOverTwo(const BtrfsOverTwo&) = delete;
+    BtrfsOverTwo& operator=(const BtrfsOverTwo&) = delete;
+
+    const LoopDevice& First() const { return *first_; }
+    const LoopDevice& Second() const { return *second_; }
+    // Why it could not be made; empty when it is.
+    const std::string& Error() const { return error_; }
+
+private:
+    std::unique_ptr<LoopDevice> first_;
+    std::unique_ptr<LoopDevice> second_;
+    std::string error_;
 };
 
 // A small tmpfs mounted on target, with source as its name in the mount
