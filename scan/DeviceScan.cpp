@@ -116,11 +116,7 @@ std::optional<std::string> NamesOutputOf(std::string_view infoOutput)
     if (!GrepReadsAsText(infoOutput))
         return std::nullopt;
     std::string names;
-    size_t start = 0;
-    while (start < infoOutput.size()) {
-        const size_t end = std::min(infoOutput.find('\n', start), infoOutput.size());
-        const std::string_view line = infoOutput.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view line : SplitLines(infoOutput)) {
         if (line.find("Volume Name:") == std::string_view::npos)
             continue;
         const std::vector<std::string_view> fields = AwkFields(line);
