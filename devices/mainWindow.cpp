@@ -128,14 +128,11 @@ void ChangeMountedState(const std::string& commandPrefix, const std::string& ide
     Shell shell;
     shell.Execute(commandPrefix + ShellWord(identifier));
     std::shared_ptr<Listbox> list = Main()->theParsedResult();
-    const int64_t row = list->ListIndex();
-    if (shell.ErrorCode() == 0) {
-        if (IsRow(*list, row))
-            list->Cell(row, 2, newState);
-    } else {
+    if (shell.ErrorCode() == 0)
+        list->Cell(selected->index, 2, newState);
+    else
         MsgBox(EntryTitle(selected->name, identifier) + EndOfLine() + EndOfLine() + FailureText(failedAction, shell));
-    }
-    Main()->theParsedResult()->ListIndex(-1);
+    list->ListIndex(-1);
 }
 
 // The outputs of a scan's queries in order, up to the first that failed,
