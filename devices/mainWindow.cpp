@@ -119,8 +119,9 @@ std::optional<std::string> ConfirmedInfo(const SelectedRow& row)
     return std::nullopt;
 }
 
-// Mount and unmount: only a command that succeeded changes the row's mounted
-// state; a failure is explained instead. The selection is cleared either way.
+// Mount and unmount, once the row is confirmed: only a command that succeeded
+// changes the row's mounted state; a failure is explained instead. The
+// selection is cleared either way; a row not confirmed keeps it.
 void ChangeMountedState(const std::string& commandPrefix, const std::string& identifier, const std::string& newState,
                         const std::string& failedAction)
 {
