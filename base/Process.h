@@ -8,8 +8,9 @@
 // stand-ins both run programs through it.
 
 // The status when the runner itself failed rather than the program: it could
-// not make the pipes, read the output or learn how the program ended. No
-// program exits with it; errorOutput ends with the cause.
+// not start it for want of pipes, processes or memory, or could not read its
+// output or learn how it ended. No program exits with it; errorOutput ends
+// with the cause.
 inline constexpr int kRunFailed = -1;
 
 // What a program left behind.

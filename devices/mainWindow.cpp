@@ -90,6 +90,12 @@ std::string FailureText(const std::string& action, const Shell& shell)
     return action + " failed (exit status " + Str(shell.ErrorCode()) + "):" + EndOfLine() + FailureReason(shell);
 }
 
+// A message about a row: its "NAME (ID)" heading, then what happened.
+void TellAbout(const SelectedRow& row, const std::string& what)
+{
+    MsgBox(EntryTitle(row.name, row.identifier) + EndOfLine() + EndOfLine() + what);
+}
+
 // A row names its device by an identifier the scan read, and identifiers
 // are handed out again (a device detached, another attached). So before any
 // command acts on a row, the identifier must be a device name and "diskutil
@@ -97,25 +103,25 @@ std::string FailureText(const std::string& action, const Shell& shell)
 // description, or nothing once the user has been told why not.
 std::optional<std::string> ConfirmedInfo(const SelectedRow& row)
 {
-    const std::string title = EntryTitle(row.name, row.identifier) + EndOfLine() + EndOfLine();
     if (!IsDeviceIdentifier(row.identifier)) {
-        MsgBox(title + "\"" + row.identifier + "\" is not a device identifier, so no command was run.");
+        TellAbout(row, "\"" + row.identifier + "\" is not a device identifier, so no command was run.");
         return std::nullopt;
     }
     Shell shell;
     shell.Execute("diskutil info " + ShellWord(row.identifier));
     if (shell.ErrorCode() == 0 && StillNamed(shell.Result(), row.name))
         return shell.Result();
-    std::string text = title + "The list is out of date: " + row.identifier + " no longer holds this volume." +
-                       EndOfLine() + EndOfLine() + "Press Scan... to read the list again.";
+    std::string text = "The list is out of date: " + row.identifier + " no longer holds this volume." + EndOfLine() +
+                       EndOfLine() + "Press Scan... to read the list again.";
     if (shell.ErrorCode() != 0)
         text += EndOfLine() + EndOfLine() + FailureText("diskutil info", shell);
-    MsgBox(text);
+    TellAbout(row, text);
     return std::nullopt;
 }
 
-// Mount and unmount: only a command that succeeded changes the row's mounted
-// state; a failure is explained instead. The selection is cleared either way.
+// Mount and unmount, once the row is confirmed: only a command that succeeded
+// changes the row's mounted state; a failure is explained instead. The
+// selection is cleared either way; a row not confirmed keeps it.
 void ChangeMountedState(const std::string& commandPrefix, const std::string& identifier, const std::string& newState,
                         const std::string& failedAction)
 {
@@ -128,14 +134,11 @@ void ChangeMountedState(const std::string& commandPrefix, const std::string& ide
     Shell shell;
     shell.Execute(commandPrefix + ShellWord(identifier));
     std::shared_ptr<Listbox> list = Main()->theParsedResult();
-    const int64_t row = list->ListIndex();
-    if (shell.ErrorCode() == 0) {
-        if (IsRow(*list, row))
-            list->Cell(row, 2, newState);
-    } else {
-        MsgBox(EntryTitle(selected->name, identifier) + EndOfLine() + EndOfLine() + FailureText(failedAction, shell));
-    }
-    Main()->theParsedResult()->ListIndex(-1);
+    if (shell.ErrorCode() == 0)
+        list->Cell(selected->index, 2, newState);
+    else
+        TellAbout(*selected, FailureText(failedAction, shell));
+    list->ListIndex(-1);
 }
 
 // The outputs of a scan's queries in order, up to the first that failed,
@@ -324,8 +327,7 @@ void mainWindow::unmountBtn_Action(std::shared_ptr<PushButton> button)
         return;
     }
     Beep();
-    MsgBox(EntryTitle(row->name, row->identifier) + EndOfLine() + EndOfLine() +
-           "This disk is the 'boot volume' and cannot be unmounted.");
+    TellAbout(*row, "This disk is the 'boot volume' and cannot be unmounted.");
 }
 
 // Every scan starts from an empty list.

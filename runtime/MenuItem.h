@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+// What an item is to the menus: a plain item, the bar, or one of the
+// program's commands (About, Quit) that stay reachable wherever the user is.
+enum class MenuItemKind { Item, Bar, About, Quit };
+
 // A menu is a tree of items. A window that shows a menu bar builds its native
 // menus from the tree; each item keeps the native actions that show it, and
 // its setters update them. Choosing an item runs the program's command for
@@ -15,10 +19,6 @@
 // item's name, else quitting for the Quit item), failing that the edit
 // command of its name on the focused text area. Like every part of the user
 // interface, an item is set up on its thread only.
-// What an item is to the menus: a plain item, the bar, or one of the
-// program's commands (About, Quit) that stay reachable wherever the user is.
-enum class MenuItemKind { Item, Bar, About, Quit };
-
 class MenuItem : public std::enable_shared_from_this<MenuItem> {
 public:
     MenuItem();

@@ -21,8 +21,9 @@ public:
     // its last command); 127 when the shell finds no such command, 128 + n when
     // the shell itself was ended by signal n. When the shell cannot be run at
     // all it is 127 too, and ErrorOutput says why. When running the line failed
-    // here rather than in the command (no pipes, its output or its end could
-    // not be read), it is kRunFailed and ErrorOutput ends with the cause.
+    // here rather than in the command (no pipes or process to be had, its
+    // output or its end could not be read), it is kRunFailed and ErrorOutput
+    // ends with the cause.
     int ErrorCode() const { return errorCode_; }
 
 private:

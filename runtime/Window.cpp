@@ -8,14 +8,13 @@
 #include "runtime/internal/NativeControl.h"
 #include "runtime/internal/NativeMenus.h"
 #include "runtime/internal/NativeWindow.h"
+#include "runtime/internal/Pause.h"
 #include "runtime/internal/QtValues.h"
 #include "runtime/internal/Registry.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThread>
 #include <QWindow>
 
 #include <algorithm>
@@ -26,15 +25,10 @@ namespace {
 // without handling any user input meanwhile.
 void FlushUntilExposed(QWidget* top)
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    PauseUntil(1000, [top] {
         QWindow* handle = top->windowHandle();
-        if ((handle && handle->isExposed()) || timer.elapsed() > 1000)
-            break;
-        QThread::msleep(2);
-    }
+        return handle && handle->isExposed();
+    });
     top->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

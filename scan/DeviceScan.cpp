@@ -24,6 +24,13 @@ bool MatchesAny(const std::array<Prefix, N>& prefixes, std::string_view name)
                        [name](const Prefix& prefix) { return TextEquals(Left(name, prefix.count), prefix.text); });
 }
 
+// The identifier a device node names: its third "/"-field, trimmed. The rows
+// and the boot volume take theirs alike, so Unmount knows the boot volume's row.
+std::string IdentifierOfNode(std::string_view node)
+{
+    return Trim(NthField(node, "/", 3));
+}
+
 // awk's default field split: runs of blanks and tabs, none at either end.
 std::vector<std::string_view> AwkFields(std::string_view line)
 {
@@ -69,7 +76,7 @@ std::vector<std::string> IdentifiersFrom(std::string_view nodesOutput)
 {
     std::vector<std::string> identifiers = OutputLines(nodesOutput);
     for (std::string& line : identifiers)
-        line = Trim(NthField(line, "/", 3));
+        line = IdentifierOfNode(line);
     return identifiers;
 }
 
@@ -96,7 +103,7 @@ bool EntriesPairUp(const std::vector<std::string>& outputs)
 
 std::string BootVolumeFrom(std::string_view blessOutput)
 {
-    return Trim(NthField(blessOutput, "/", 3));
+    return IdentifierOfNode(blessOutput);
 }
 
 bool RemovedBy(FilterPass pass, std::string_view name)
@@ -116,11 +123,7 @@ std::optional<std::string> NamesOutputOf(std::string_view infoOutput)
     if (!GrepReadsAsText(infoOutput))
         return std::nullopt;
     std::string names;
-    size_t start = 0;
-    while (start < infoOutput.size()) {
-        const size_t end = std::min(infoOutput.find('\n', start), infoOutput.size());
-        const std::string_view line = infoOutput.substr(start, end - start);
-        start = end + 1;
+    for (std::string_view line : SplitLines(infoOutput)) {
         if (line.find("Volume Name:") == std::string_view::npos)
             continue;
         const std::vector<std::string_view> fields = AwkFields(line);

@@ -6,6 +6,7 @@
 #include "runtime/Label.h"
 #include "runtime/Listbox.h"
 #include "runtime/MenuItem.h"
+#include "runtime/Pause.h"
 #include "runtime/PushButton.h"
 #include "runtime/TextArea.h"
 #include "runtime/Window.h"
@@ -15,11 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -292,6 +295,19 @@ TEST_F(WindowLifecycle, ShowPutsTheWindowOnScreenBeforeItReturns)
     EXPECT_TRUE(top->isVisible());
     ASSERT_NE(top->windowHandle(), nullptr);
     EXPECT_TRUE(top->windowHandle()->isExposed());
+}
+
+// A pause lasts its whole time, and meanwhile what keeps the windows up to
+// date (a timer here) goes on: the scan waits so before trying again.
+TEST_F(WindowLifecycle, APauseLastsItsTimeAndTheWindowsStayUpToDate)
+{
+    bool timerRan = false;
+    QTimer::singleShot(10, [&] { timerRan = true; });
+    QElapsedTimer clock;
+    clock.start();
+    Pause(150);
+    EXPECT_GE(clock.elapsed(), 150);
+    EXPECT_TRUE(timerRan);
 }
 
 TEST_F(WindowLifecycle, EdgeLocksAndSizeLimitsFollowTheWindow)

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -130,13 +131,14 @@ TEST(DeviceScanIdentifier, OnlyDeviceNamesReachTheDiskTool)
         EXPECT_FALSE(IsDeviceIdentifier(identifier)) << identifier;
 }
 
-// What "grep 'Volume Name:' | awk '{print $3 $4 $5}'" prints for text, run
-// for real.
+// What the scan's names query prints when "diskutil info -all" prints text:
+// the query's own grep and awk, run for real.
 std::string ThroughGrepAndAwk(const std::string& text)
 {
-    const ProcessResult run =
-        RunProcess({"/bin/sh", "-c",
-                    "printf %s " + ShellWord(text) + " | LC_ALL=C.UTF-8 grep 'Volume Name:' | awk '{print $3 $4 $5}'"});
+    const std::string_view query = ScanQuery::kNames;
+    const std::string_view filters = query.substr(query.find('|'));
+    const ProcessResult run = RunProcess(
+        {"/bin/sh", "-c", "export LC_ALL=C.UTF-8; printf %s " + ShellWord(text) + " " + std::string(filters)});
     return run.output;
 }
 
